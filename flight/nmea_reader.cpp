@@ -1,0 +1,141 @@
+#include "flight/nmea_reader.h"
+
+#include <cmath>
+
+#include "flight/number_text.h"
+#include "flight/text_format.h"
+
+namespace {
+
+// GPRMC and GPGGA field numbers (comma numbers, see NmeaField).
+//   $GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A
+//          2      3 4        5 6         7 8     9     10     11    12
+//   $GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47
+//                                                 10
+constexpr int kRmcTime = 2;
+constexpr int kRmcStatus = 3;
+constexpr int kRmcLat = 4;
+constexpr int kRmcLatHemi = 5;
+constexpr int kRmcLon = 6;
+constexpr int kRmcLonHemi = 7;
+constexpr int kRmcSpeed = 8;
+constexpr int kRmcCourse = 9;
+constexpr int kRmcMagVar = 11;
+constexpr int kRmcMagVarDir = 12;
+constexpr int kGgaAltitude = 10;
+
+constexpr double kKmhPerKnot = 1.85;
+constexpr double kMaxPlausibleKnots = 200;
+
+// The last `count` characters of `text` (all of it when shorter).
+std::string_view LastChars(std::string_view text, std::size_t count) {
+  return text.size() > count ? text.substr(text.size() - count) : text;
+}
+
+// ddmm.mmm or dddmm.mmm, read as a number v, to decimal degrees.
+double PositionDegrees(std::string_view field) {
+  const double v = ReadNumber(field, 8);
+  const double degrees = std::floor(v / 100);
+  return degrees + (v - 100 * degrees) / 60;
+}
+
+// A position field with ".." after its first character is garbage and
+// counts as empty.
+std::string_view UsablePosition(std::string_view field) {
+  const auto pos = field.find("..");
+  return (pos != std::string_view::npos && pos > 0) ? std::string_view() : field;
+}
+
+// A hemisphere or direction field counts only when it is one letter;
+// otherwise the previous letter stays.
+void TakeHemisphere(const std::string& field, std::string& hemisphere) {
+  if (field.size() == 1) hemisphere = field;
+}
+
+}  // namespace
+
+std::string NmeaField(std::string_view sentence, int n) {
+  if (n < 1) return {};
+  // Positions of the (n-1)-th and the n-th comma; 0 where there is none.
+  std::size_t before = 0;
+  std::size_t after = 0;
+  int commas = 0;
+  for (std::size_t i = 0; i < sentence.size() && commas < n; ++i) {
+    if (sentence[i] != ',') continue;
+    ++commas;
+    if (commas == n - 1) before = i;
+    if (commas == n) after = i;
+  }
+  if (after <= before) return {};
+  return std::string(sentence.substr(before + 1, after - before - 1));
+}
+
+std::string RmcTimeText(std::string_view timeField) {
+  std::string text(timeField.substr(0, 6));
+  text.append(6 - text.size(), '0');
+  return text;
+}
+
+std::string IgcPositionDigits(std::string_view positionField, int degreeDigits) {
+  // Degrees and whole minutes, then everything after the decimal point.
+  const std::size_t head = static_cast<std::size_t>(degreeDigits) + 2;
+  const std::size_t width = head + 3;
+  std::string digits(positionField.substr(0, head));
+  if (positionField.size() > head + 1) digits.append(positionField.substr(head + 1));
+  if (digits.size() < width) digits.append(width - digits.size(), '0');
+  digits.resize(width);
+  return digits;
+}
+
+std::string IgcAltitudeText(std::string_view altitudeField) {
+  // Whole metres: the characters before the first ".", none without one.
+  const auto dot = altitudeField.find('.');
+  const std::string_view whole =
+      dot == std::string_view::npos ? std::string_view() : altitudeField.substr(0, dot);
+  if (whole.empty() || whole.front() != '-') {
+    return std::string(LastChars("00000" + std::string(whole), 5));
+  }
+  return "-" + std::string(LastChars("0000" + std::string(whole.substr(1)), 4));
+}
+
+void ReadGga(std::string_view sentence, AcquisitionState& state) {
+  const std::string altitude = NmeaField(sentence, kGgaAltitude);
+  state.dAltGps = ReadNumber(altitude, 7);
+  state.strAltGps = IgcAltitudeText(altitude);
+}
+
+void ReadRmc(std::string_view sentence, AcquisitionState& state) {
+  state.strTime = RmcTimeText(NmeaField(sentence, kRmcTime));
+  state.dTime = ReadNumber(state.strTime, 6);
+
+  state.strLatText = NmeaField(sentence, kRmcLat);
+  const std::string_view lat = UsablePosition(state.strLatText);
+  state.dLat = PositionDegrees(lat);
+  TakeHemisphere(NmeaField(sentence, kRmcLatHemi), state.strLatHemi);
+  state.strLat = IgcPositionDigits(lat, 2) + state.strLatHemi;
+
+  state.strLonText = NmeaField(sentence, kRmcLon);
+  const std::string_view lon = UsablePosition(state.strLonText);
+  state.dLon = PositionDegrees(lon);
+  TakeHemisphere(NmeaField(sentence, kRmcLonHemi), state.strLonHemi);
+  state.strLon = IgcPositionDigits(lon, 3) + state.strLonHemi;
+
+  // Signed positions, so that every bearing is right in all four quadrants.
+  if (state.strLatHemi == "S") state.dLat = -state.dLat;
+  if (state.strLonHemi == "W") state.dLon = -state.dLon;
+
+  state.strStatus = NmeaField(sentence, kRmcStatus);
+
+  // A speed of 200 knots or more is a receiver glitch: keep the last one.
+  const std::string speed = NmeaField(sentence, kRmcSpeed);
+  if (!speed.empty()) {
+    const double knots = ReadNumber(speed, 7);
+    if (knots < kMaxPlausibleKnots) state.dSpeed = knots * kKmhPerKnot;
+  }
+  state.strSpeed = FormatFixed(state.dSpeed, 3, 0);
+
+  state.dCourse = ReadNumber(NmeaField(sentence, kRmcCourse), 6);
+
+  state.dMagVar = ReadNumber(NmeaField(sentence, kRmcMagVar), 3);
+  if (NmeaField(sentence, kRmcMagVarDir) == "W") state.dMagVar = -state.dMagVar;
+}

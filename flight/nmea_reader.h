@@ -1,0 +1,33 @@
+// NMEA 0183 sentence reader: turns one sentence text, as the acquisition
+// loop assembled it from its "$" up to and including the "*", into the
+// values of AcquisitionState. The checksum after the "*" is not read.
+//
+// Fields are addressed by comma number n: field n is the text between the
+// (n-1)-th and the n-th comma, so field 1 is the sentence name without its
+// "$", and the last field (which ends at the "*", not at a comma) always
+// reads as empty.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "flight/acquisition_state.h"
+
+// The text of field n (the empty text when the sentence has fewer fields).
+std::string NmeaField(std::string_view sentence, int n);
+
+// GPGGA: refreshes the GPS altitude (dAltGps, strAltGps).
+void ReadGga(std::string_view sentence, AcquisitionState& state);
+
+// GPRMC: time, position, status, ground speed, course and variation.
+void ReadRmc(std::string_view sentence, AcquisitionState& state);
+
+// The six-character time text hhmmss of a GPRMC time field hhmmss(.sss).
+std::string RmcTimeText(std::string_view timeField);
+
+// The fixed-width IGC digits of a position field ddmm.mmm / dddmm.mmm:
+// degrees and minutes followed by thousandths of minutes, zero-padded.
+std::string IgcPositionDigits(std::string_view positionField, int degreeDigits);
+
+// A GPGGA altitude field as the B record's five-character altitude text.
+std::string IgcAltitudeText(std::string_view altitudeField);

@@ -1,0 +1,42 @@
+#include "flight/text_format.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+std::string PadLeft(std::string_view text, int width) {
+  std::string out;
+  if (width > 0 && text.size() < static_cast<size_t>(width)) {
+    out.assign(static_cast<size_t>(width) - text.size(), ' ');
+  }
+  out.append(text);
+  return out;
+}
+
+std::string FormatFixed(double value, int width, int precision) {
+  if (std::isnan(value)) return PadLeft(std::signbit(value) ? "-nan" : "nan", width);
+  if (std::isinf(value)) return PadLeft(value < 0 ? "-inf" : "inf", width);
+  // The largest double written in fixed notation has 309 integer digits.
+  std::array<char, 330 + 64> buffer{};
+  auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                              std::chars_format::fixed, precision);
+  return PadLeft(std::string_view(buffer.data(), result.ptr - buffer.data()), width);
+}
+
+std::string FormatInt(long long value, int width, bool zeroPad) {
+  std::array<char, 24> buffer{};
+  auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  std::string_view digits(buffer.data(), result.ptr - buffer.data());
+  if (!zeroPad) return PadLeft(digits, width);
+  std::string out;
+  if (value < 0) {
+    out.push_back('-');
+    digits.remove_prefix(1);
+  }
+  if (width > 0 && out.size() + digits.size() < static_cast<size_t>(width)) {
+    out.append(static_cast<size_t>(width) - out.size() - digits.size(), '0');
+  }
+  out.append(digits);
+  return out;
+}
+
