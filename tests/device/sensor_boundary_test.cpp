@@ -1,0 +1,88 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "device/gm130api.h"
+#include "device/sensor_backend.h"
+#include "device/sensors.h"
+#include "tests/support/flight_test.h"
+
+namespace {
+
+class SensorBoundaryTest : public FlightTest {
+ protected:
+  std::vector<std::string> messages;
+  std::function<void(std::string_view)> collect = [this](std::string_view m) {
+    messages.emplace_back(m);
+  };
+};
+
+TEST_F(SensorBoundaryTest, WithoutABackEndNothingOpens) {
+  EXPECT_EQ(barOpenDevice(), 0);
+  EXPECT_EQ(compOpenDevice(), 0);
+  EXPECT_EQ(pwrOpenDevice(), 0);
+  float x = 1, y = 1, z = 1;
+  compGetGSensorData(&x, &y, &z);
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(y, 0);
+  EXPECT_EQ(z, 0);
+
+  OpenSensors(collect);
+  EXPECT_FALSE(g_bBaroOpen);
+  EXPECT_FALSE(g_bCompassOpen);
+  EXPECT_EQ(messages, (std::vector<std::string>{"Not open sensor bar", "Not open sensor comp"}));
+}
+
+TEST_F(SensorBoundaryTest, CallsReachTheInstalledBackEnd) {
+  ScriptedSensors sensors;
+  sensors.altitude = 1858;
+  sensors.direction = 275;
+  sensors.g[0] = 0.12f;
+  sensors.g[1] = -0.03f;
+  sensors.g[2] = 1.01f;
+  sensors.batteryLevel = 87;
+  EXPECT_EQ(SetSensorBackend(&sensors), nullptr);
+
+  EXPECT_NE(barOpenDevice(), 0);
+  EXPECT_EQ(barGetAltitude(), 1858);
+  EXPECT_NE(compOpenDevice(), 0);
+  EXPECT_NE(compCalibrateOK(), 0);
+  EXPECT_EQ(compGetDirection(), 275);
+  float x = 0, y = 0, z = 0;
+  compGetGSensorData(&x, &y, &z);
+  EXPECT_EQ(x, 0.12f);  // first, second, third in the library's order
+  EXPECT_EQ(y, -0.03f);
+  EXPECT_EQ(z, 1.01f);
+  compGetGSensorData(nullptr, nullptr, &z);  // a missing pointer is skipped
+  EXPECT_NE(pwrOpenDevice(), 0);
+  EXPECT_EQ(pwrGetLevel(), 87);
+  pwrCloseDevice();
+  EXPECT_EQ(sensors.batteryCloses, 1);
+
+  sensors.calibrated = false;
+  sensors.batteryPresent = false;
+  EXPECT_EQ(compCalibrateOK(), 0);
+  EXPECT_EQ(pwrOpenDevice(), 0);
+
+  EXPECT_EQ(SetSensorBackend(nullptr), &sensors);
+  EXPECT_EQ(barOpenDevice(), 0);
+}
+
+TEST_F(SensorBoundaryTest, StartUpOpensEachDeviceOnceAndReportsWhatIsMissing) {
+  struct CountingSensors : ScriptedSensors {
+    bool OpenBarometer() override { ++barometerOpens; return true; }
+    int barometerOpens = 0;
+  } sensors;
+  sensors.compassPresent = false;
+  SetSensorBackend(&sensors);
+
+  OpenSensors(collect);
+  OpenSensors(collect);  // the barometer is open already: not opened again
+  EXPECT_TRUE(g_bBaroOpen);
+  EXPECT_FALSE(g_bCompassOpen);
+  EXPECT_EQ(sensors.barometerOpens, 1);
+  EXPECT_EQ(messages, (std::vector<std::string>{"Not open sensor comp", "Not open sensor comp"}));
+}
+
+}  // namespace
