@@ -1,0 +1,97 @@
+#include "logs/flight_logs.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "flight/text_format.h"
+#include "settings/storage_path.h"
+
+LogFile g_fileTrack;
+LogFile g_fileAccel;
+
+namespace {
+
+// Run numbers tried for one second before giving up.
+constexpr int kMaxRunsPerSecond = 99;
+
+std::string TwoDigits(int value) { return FormatInt(value, 2, true); }
+
+std::string Stamp(const LocalTime& time) {
+  return TwoDigits(time.day) + TwoDigits(time.month) + TwoDigits(time.year % 100) +
+         TwoDigits(time.hour) + TwoDigits(time.minute) + TwoDigits(time.second);
+}
+
+// Log files are ASCII text, one record a line: a stray control character or
+// a non-ASCII byte from a broken GPS sentence must not split or corrupt it.
+std::string AsciiLine(std::string record) {
+  for (char& c : record) {
+    if (c < 0x20 || c > 0x7e) c = '?';
+  }
+  record.push_back('\n');
+  return record;
+}
+
+}  // namespace
+
+FlightLogNames FlightLogNamesFor(const LocalTime& time, int run) {
+  const std::string suffix = run > 1 ? "_" + std::to_string(run) : "";
+  return {"trk_" + Stamp(time) + suffix + ".IGC", "acc_" + Stamp(time) + suffix + ".csv"};
+}
+
+std::string TrackHeader(const LocalTime& time) {
+  return "AHOL001\nHFDTE" + TwoDigits(time.day) + TwoDigits(time.month) +
+         TwoDigits(time.year % 100) + "\n";
+}
+
+std::string TrackRecord(const AcquisitionState& state) {
+  return AsciiLine("B" + PadLeft(state.strTime, 6) + PadLeft(state.strLat, 8) +
+                   PadLeft(state.strLon, 9) + PadLeft(state.strStatus, 1) +
+                   PadLeft(state.strAltBaro, 5) + PadLeft(state.strAltGps, 5));
+}
+
+std::string AccelRecord(std::string_view time, float x, float y, float z) {
+  return AsciiLine(PadLeft(time, 6) + ";" + FormatFixed(x, 5, 2) + ";" + FormatFixed(y, 5, 2) +
+                   ";" + FormatFixed(z, 5, 2));
+}
+
+bool OpenFlightLogs(const std::string& storageFolder, const LocalTime& time,
+                    bool syncEachRecord) {
+  CloseFlightLogs();
+  const std::filesystem::path directory = ToLocalPath("\\" + storageFolder + "\\FlyData");
+  std::error_code ignored;  // an existing folder is fine; a missing card shows at the opens
+  std::filesystem::create_directory(directory, ignored);
+
+  int trackError = 0;
+  int accelError = 0;
+  for (int run = 1; run <= kMaxRunsPerSecond; ++run) {
+    const FlightLogNames names = FlightLogNamesFor(time, run);
+    trackError = g_fileTrack.CreateNew(directory / names.track, syncEachRecord);
+    if (trackError == EEXIST) continue;
+    accelError = g_fileAccel.CreateNew(directory / names.accel, syncEachRecord);
+    if (accelError == EEXIST) {
+      // Taken by a run that started at the same moment: give this name up
+      // as a pair and take the next number.
+      if (g_fileTrack.IsOpen()) {
+        g_fileTrack.Close();
+        std::filesystem::remove(g_fileTrack.Path(), ignored);
+      }
+      continue;
+    }
+    break;
+  }
+  if (g_fileTrack.IsOpen()) g_fileTrack.Write(TrackHeader(time));
+  if (g_fileAccel.IsOpen()) g_fileAccel.Write(kAccelHeader);
+  return g_fileTrack.IsOpen() && g_fileAccel.IsOpen();
+}
+
+void CloseFlightLogs() {
+  g_fileTrack.Close();
+  g_fileAccel.Close();
+}
+
+void WriteTrackRecord(const AcquisitionState& state) { g_fileTrack.Write(TrackRecord(state)); }
+
+void WriteAccelRecord(std::string_view time, float x, float y, float z) {
+  g_fileAccel.Write(AccelRecord(time, x, y, z));
+}

@@ -1,0 +1,52 @@
+// The flight record: every run writes an IGC track file and an acceleration
+// log into the folder "FlyData" of the storage folder, both named after the
+// local time of the start, one record each per accepted fix. ASCII text,
+// lines ended by a single line feed.
+//
+//   trk_230326140509.IGC               acc_230326140509.csv
+//   AHOL001                            ;x;y;z
+//   HFDTE230326                        123519; 0.12;-0.03; 1.01
+//   B1235194807038N01131000EA0054300545
+//    |     |       |        |    |    GPS altitude [m], "00000" before a GPGGA
+//    |     |       |        |    barometric altitude [m], "00000" without barometer
+//    |     |       |        status letter of the GPRMC
+//    |     |       longitude DDDMMmmm + E/W
+//    |     latitude DDMMmmm + N/S
+//    UTC time hhmmss
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "flight/acquisition_state.h"
+#include "logs/local_time.h"
+#include "logs/log_file.h"
+
+extern LogFile g_fileTrack;
+extern LogFile g_fileAccel;
+
+struct FlightLogNames {
+  std::string track;   // trk_DDMMYYhhmmss.IGC
+  std::string accel;   // acc_DDMMYYhhmmss.csv
+};
+
+// The names of a run started at `time`. A second run started within the
+// same second gets run number 2 ("trk_230326140509_2.IGC"), and so on.
+FlightLogNames FlightLogNamesFor(const LocalTime& time, int run);
+
+std::string TrackHeader(const LocalTime& time);   // A record and date line
+inline constexpr std::string_view kAccelHeader = ";x;y;z\n";
+std::string TrackRecord(const AcquisitionState& state);
+std::string AccelRecord(std::string_view time, float x, float y, float z);
+
+// Creates "FlyData" in the storage folder (handheld form, see
+// storage_path.h) and opens a new track file and acceleration log named
+// after `time`, with their header lines. Existing logs are never emptied:
+// when this second's names are taken, the next run number is used. A file
+// that cannot be created stays closed (see LogFile). True when both opened.
+bool OpenFlightLogs(const std::string& storageFolder, const LocalTime& time,
+                    bool syncEachRecord = true);
+void CloseFlightLogs();
+
+void WriteTrackRecord(const AcquisitionState& state);
+void WriteAccelRecord(std::string_view time, float x, float y, float z);

@@ -1,0 +1,103 @@
+#include "logs/log_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+std::mutex g_handlerMutex;
+std::function<void(const std::string&)> g_errorHandler;
+
+void Report(const std::string& message) {
+  std::lock_guard<std::mutex> lock(g_handlerMutex);
+  if (g_errorHandler) {
+    g_errorHandler(message);
+  } else {
+    std::fprintf(stderr, "%s\n", message.c_str());
+  }
+}
+
+}  // namespace
+
+void SetLogErrorHandler(std::function<void(const std::string& message)> handler) {
+  std::lock_guard<std::mutex> lock(g_handlerMutex);
+  g_errorHandler = std::move(handler);
+}
+
+LogFile::~LogFile() { Close(); }
+
+int LogFile::CreateNew(const std::filesystem::path& path, bool syncEachRecord) {
+  Close();
+  m_path = path;
+  m_bSync = syncEachRecord;
+  m_nLength = m_nWritten = m_nDropped = 0;
+  m_bFailing = false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  m_nOpenError = fd < 0 ? errno : 0;
+  m_fd = fd;
+  return m_nOpenError;
+}
+
+void LogFile::Close() {
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
+}
+
+bool LogFile::Write(std::string_view record) {
+  if (m_fd < 0) {
+    ++m_nDropped;
+    if (!m_bFailing) {
+      m_bFailing = true;
+      std::string why = m_nOpenError ? std::strerror(m_nOpenError) : "not opened";
+      Report("flight log " + (m_path.empty() ? std::string("(none)") : m_path.string()) +
+             " could not be created (" + why + "): records are dropped");
+    }
+    return false;
+  }
+  int error = 0;
+  if (!WriteAll(record, error)) {
+    ++m_nDropped;
+    ReportFailure("cannot write", error);
+    return false;
+  }
+  ++m_nWritten;
+  if (m_bSync && ::fdatasync(m_fd) != 0 && errno != EINVAL) {
+    // The record is in the file but may not have reached the card yet.
+    ReportFailure("cannot flush to storage", errno);
+    return true;
+  }
+  m_bFailing = false;
+  return true;
+}
+
+bool LogFile::WriteAll(std::string_view record, int& error) {
+  std::size_t done = 0;
+  while (done < record.size()) {
+    const ssize_t n = ::write(m_fd, record.data() + done, record.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    error = n < 0 ? errno : ENOSPC;
+    if (done > 0) {
+      // Take the half record back out, so the next one starts a clean line.
+      if (::ftruncate(m_fd, m_nLength) == 0) ::lseek(m_fd, m_nLength, SEEK_SET);
+    }
+    return false;
+  }
+  m_nLength += static_cast<long long>(done);
+  return true;
+}
+
+void LogFile::ReportFailure(const std::string& what, int error) {
+  if (m_bFailing) return;
+  m_bFailing = true;
+  Report("flight log " + m_path.string() + ": " + what + ": " + std::strerror(error) +
+         " (records are dropped until writing works again)");
+}

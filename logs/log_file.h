@@ -1,0 +1,53 @@
+// One log file that records are appended to, each in one write as soon as
+// it is formatted, so that a crash or a pulled battery loses at most the
+// record being written.
+//
+// A record that cannot be written is dropped: the file is cut back to the
+// end of the last whole record, so that no half line is left behind, the
+// failure is reported once (until a record is written again), and the next
+// record is tried as usual. Recording never stops the instrument.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class LogFile {
+ public:
+  LogFile() = default;
+  ~LogFile();
+  LogFile(const LogFile&) = delete;
+  LogFile& operator=(const LogFile&) = delete;
+
+  // Creates `path` as a new, empty file. Never opens or empties an existing
+  // file: fails with EEXIST instead. Returns 0 or the errno of the failure.
+  int CreateNew(const std::filesystem::path& path, bool syncEachRecord);
+
+  // Appends one record. False when it was dropped.
+  bool Write(std::string_view record);
+
+  void Close();
+
+  bool IsOpen() const { return m_fd >= 0; }
+  int OpenError() const { return m_nOpenError; }   // errno of a failed CreateNew
+  const std::filesystem::path& Path() const { return m_path; }
+  long long RecordsWritten() const { return m_nWritten; }
+  long long RecordsDropped() const { return m_nDropped; }
+
+ private:
+  bool WriteAll(std::string_view record, int& error);
+  void ReportFailure(const std::string& what, int error);
+
+  int m_fd = -1;
+  int m_nOpenError = 0;
+  std::filesystem::path m_path;
+  bool m_bSync = false;
+  long long m_nLength = 0;      // bytes of whole records in the file
+  long long m_nWritten = 0;
+  long long m_nDropped = 0;
+  bool m_bFailing = false;      // the last record was dropped (and reported)
+};
+
+// Where dropped records are reported; standard error unless replaced.
+void SetLogErrorHandler(std::function<void(const std::string& message)> handler);
