@@ -1,0 +1,87 @@
+// The acquisition loop: reads the GPS byte by byte, cuts the stream into
+// NMEA sentences and runs one cycle per GPRMC sentence. The arrival of
+// GPRMC sentences (normally one a second) paces everything:
+//
+//   navigation (on the previous fix) -> read GPRMC -> time base -> barometer
+//   -> display texts -> acceptance -> B record, acceleration record
+//   -> vario -> wind -> air data -> repaint request every fourth fix
+//
+// GPGGA sentences only refresh the GPS altitude; every other sentence is
+// ignored. The loop runs on its own thread until it is asked to stop or its
+// byte source ends.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "display/display_texts.h"
+#include "flight/acquisition_state.h"
+#include "flight/byte_source.h"
+#include "flight/time_of_day.h"
+
+// What the loop needs of the main window. Both calls come from the
+// acquisition thread; the window hands them over to its own thread.
+class InstrumentWindow {
+ public:
+  virtual ~InstrumentWindow() = default;
+  // The three display texts of one GPRMC sentence.
+  virtual void ShowFieldTexts(const FieldTexts& texts) = 0;
+  // Repaint the whole instrument panel, background erased.
+  virtual void RequestRepaint() = 0;
+};
+
+struct AcquisitionOptions {
+  // How long to wait after a reopen of the GPS port failed before trying
+  // again, so that an unplugged receiver does not spin a core.
+  std::chrono::milliseconds reopenPause{500};
+};
+
+class AcquisitionLoop {
+ public:
+  // A sentence is at most 82 characters by the standard, but real
+  // high-precision receivers send longer ones (90 and more); a text that
+  // grows past this without a new "$" is not NMEA and is dropped.
+  static constexpr std::size_t kMaxSentenceChars = 160;
+
+  AcquisitionLoop(ByteSource& port, InstrumentWindow& window,
+                  AcquisitionOptions options = {});
+
+  // The thread procedure: reads and processes bytes until RequestStop() is
+  // called or the byte source ends.
+  void AcquisitionThreadProc();
+
+  // Asks the loop to stop between two bytes; wakes a blocked read and a
+  // pause between reopen attempts. Safe to call from any thread, and before
+  // the loop has started.
+  void RequestStop();
+  bool StopRequested() const { return m_bStop.load(); }
+
+  // One received byte.
+  void ProcessByte(char byte);
+
+  const AcquisitionState& State() const { return m_state; }
+  long long AcceptedFixes() const { return m_nAcceptedFixes; }
+
+ private:
+  void ExamineSentence();
+  void RunRmcCycle();
+  void TakeTimeBase();
+  void ReadBarometer();
+  void RecordAcceptedFix();
+  void PauseBeforeNextReopen();
+
+  ByteSource& m_port;
+  InstrumentWindow& m_window;
+  AcquisitionOptions m_options;
+  AcquisitionState m_state;
+  FieldTexts m_texts;
+  ElapsedClock m_elapsed;
+  bool m_bInSentence = false;   // a "$" has opened the text being assembled
+  long long m_nAcceptedFixes = 0;
+
+  std::atomic<bool> m_bStop{false};
+  std::mutex m_stopMutex;
+  std::condition_variable m_stopWake;
+};

@@ -1,0 +1,35 @@
+// The process-wide flight values. Each has one writer, the acquisition
+// thread. The values the instrument panel paints from on the user-interface
+// thread are atomic, so that a paint never reads a half-written number.
+#pragma once
+
+#include <atomic>
+
+// The instrument's value of pi, used by every angle conversion:
+// radians = degrees * g_dPi * (1/180), degrees = radians / g_dPi * 180.
+inline constexpr double g_dPi = 3.1415926535;
+
+extern double g_dVario;                       // vertical speed [m/s]
+extern std::atomic<double> g_dWindDir;        // toward which the wind moves [deg 0..360]
+extern std::atomic<double> g_dWindSpeed;      // [m/s]
+extern std::atomic<double> g_dHeading;        // through the air [deg 0..360]
+extern double g_dAirspeed;                    // true airspeed [km/h]
+extern double g_dSpeedOnHeading;              // ground speed along the heading [km/h]
+extern double g_dGlideRatio;                  // at most 100
+extern double g_dCompassDir;                  // last compass direction [deg]
+extern float g_fAccelX;                       // last G-sensor values, library units
+extern float g_fAccelY;
+extern float g_fAccelZ;
+extern bool g_bClimbing;
+extern std::atomic<double> g_dClimbPeak;      // best climb of the thermal [m/s], -1 expired
+extern std::atomic<double> g_dThermalDist;    // to the predicted thermal [km]
+extern std::atomic<double> g_dThermalBearing; // to the thermal, relative to the heading [deg]
+extern double g_dStartDist;                   // to the start point [km]
+
+// Written by the acquisition loop itself.
+extern double g_dTimeBase;                    // first non-zero GPRMC time [s since midnight]
+extern bool g_bTimeBasePending;               // the time base is not yet taken
+extern int g_nRedrawCount;                    // accepted fixes since the last repaint request
+
+// Back to the start values of a new process (for replays and tests).
+void ResetFlightValues();
