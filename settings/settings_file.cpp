@@ -99,8 +99,9 @@ bool ParseLongRecord(std::u16string_view record, SettingsRecord& settings) {
   std::array<std::u16string_view, kRecordFields> fields;
   std::size_t end = record.size();
   for (int i = kRecordFields - 1; i > 0; --i) {
-    const std::size_t comma = record.rfind(u',', end == 0 ? 0 : end - 1);
-    if (comma == std::u16string_view::npos || end == 0) return false;
+    if (end == 0) return false;
+    const std::size_t comma = record.rfind(u',', end - 1);
+    if (comma == std::u16string_view::npos) return false;
     fields[i] = record.substr(comma + 1, end - comma - 1);
     end = comma;
   }

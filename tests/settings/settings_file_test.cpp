@@ -1,0 +1,239 @@
+#include "settings/settings_file.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "settings/storage_path.h"
+#include "tests/support/flight_test.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+// The file bytes of a record text: UTF-16 little-endian, no byte-order mark.
+std::string Utf16LeBytes(const std::u16string& text) {
+  std::string bytes;
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xff));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  return bytes;
+}
+std::string Utf16LeBytes(const std::string& ascii) { return Utf16LeBytes(Utf8ToUtf16(ascii)); }
+
+std::string TextOfUtf16LeBytes(const std::string& bytes) {
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                         static_cast<unsigned char>(bytes[i + 1]) << 8));
+  }
+  return Utf16ToUtf8(text);
+}
+
+void SetSettings(const SettingsRecord& s) {
+  g_strComPort = s.comPort;
+  g_nBaudRate = s.baudRate;
+  g_nComPortIndex = s.comPortIndex;
+  g_nBaudIndex = s.baudIndex;
+  g_nFieldSel1 = s.fieldSel1;
+  g_nFieldSel2 = s.fieldSel2;
+  g_bSound = s.bSound;
+  g_nFieldSel3 = s.fieldSel3;
+}
+
+SettingsRecord CurrentSettings() {
+  return {g_strComPort.Get(), g_nBaudRate, g_nComPortIndex, g_nBaudIndex,
+          g_nFieldSel1,       g_nFieldSel2, g_bSound,        g_nFieldSel3};
+}
+
+// The example record: COM7: at 9600 bit/s, list positions 6 and 3, codes 0
+// and 1, sound on, bottom code 3.
+const SettingsRecord kExample{"COM7:", 9600, 6, 3, 0, 1, 1, 3};
+constexpr const char* kExampleText = "COM7:, 9600,6,3,0,1,1, 3";
+
+class SettingsFileTest : public FlightTest {
+ protected:
+  void SetUp() override {
+    FlightTest::SetUp();
+    ResetToInitialValues();
+    SetSettingsMessageHook([this](const std::string& m) { messages.push_back(m); });
+  }
+  // The state of a fresh start, with the settings file in the temporary folder.
+  void ResetToInitialValues() {
+    ResetSettingsToInitialValues();
+    g_strSettingsPath = "\\" + dir.Path().string() + "\\TermIni.INI";
+  }
+  std::filesystem::path File() const { return dir / "TermIni.INI"; }
+
+  TempDir dir;
+  std::vector<std::string> messages;
+};
+
+TEST_F(SettingsFileTest, SaveWritesTheExampleAs48BytesOfUtf16AndNothingElse) {
+  WriteFileBytes(File(), std::string(80, 'x'));  // an older, longer file is replaced
+  SetSettings(kExample);
+  SaveSettings();
+
+  const std::string bytes = ReadFileBytes(File());
+  ASSERT_EQ(bytes.size(), 48u);
+  EXPECT_EQ(bytes, Utf16LeBytes(std::string(kExampleText)));
+  EXPECT_EQ(bytes.substr(0, 4), std::string("C\0O\0", 4));  // no byte-order mark
+  EXPECT_TRUE(messages.empty());
+  // Nothing but the settings file is left on the card.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                          std::filesystem::directory_iterator()), 1);
+}
+
+TEST_F(SettingsFileTest, LoadReadsTheExampleFile) {
+  WriteFileBytes(File(), Utf16LeBytes(std::string(kExampleText)));
+  LoadSettings();
+  EXPECT_EQ(CurrentSettings(), kExample);
+}
+
+TEST_F(SettingsFileTest, MissingFileEmptiesOnlyThePortName) {
+  LoadSettings();
+  EXPECT_EQ(CurrentSettings(), (SettingsRecord{"", 9600, 1, 4, 0, 1, 1, 3}));
+}
+
+// Records of at most 24 characters are read by their fixed columns: port in
+// 0-4, baud in 6-10, single digits in 12, 14, 16, 18, 20, bottom code in
+// 22-23. Whatever is in a column is read as an integer (leading spaces, a
+// sign, digits up to the first non-digit); no digits or no column give 0.
+TEST_F(SettingsFileTest, LoadReadsEachFixedColumnOnItsOwn) {
+  const struct {
+    const char* name;
+    const char* text;
+    SettingsRecord expected;
+  } cases[] = {
+      {"empty file", "", {"", 0, 0, 0, 0, 0, 0, 0}},
+      {"port only", "COM3:", {"COM3:", 0, 0, 0, 0, 0, 0, 0}},
+      {"cut after port position", "COM3:, 4800,2", {"COM3:", 4800, 2, 0, 0, 0, 0, 0}},
+      {"cut inside bottom code", "COM3:, 4800,2,1,5,6,0,1", {"COM3:", 4800, 2, 1, 5, 6, 0, 1}},
+      {"cut before bottom code", "COM3:, 4800,2,1,5,6,0,", {"COM3:", 4800, 2, 1, 5, 6, 0, 0}},
+      {"separators are not checked", "COM7:x 9600x6x3x0x1x1x 3", kExample},
+      {"letters and blanks", "COM7:,abcde,x,3, ,1,+, 7", {"COM7:", 0, 0, 3, 0, 1, 0, 7}},
+      {"digits stop at a blank", "COM7:, 96 0,6,3,0,1,1,-5", {"COM7:", 96, 6, 3, 0, 1, 1, -5}},
+      {"port name kept with its blanks", "   AB,-4800,1,1,1,1,1,99",
+       {"   AB", -4800, 1, 1, 1, 1, 1, 99}},
+      // What the older writer left for 115200 bit/s (only the first 24
+      // characters of "COM7:,115200,6,9,0,1,1, 3"): every column after the
+      // baud rate now holds a separator.
+      {"cut 115200 record", "COM7:,115200,6,9,0,1,1, ", {"COM7:", 11520, 0, 0, 0, 0, 0, 0}},
+      // ... and for a top field code of 12 ("COM7:, 9600,6,3,12,1,1, 3").
+      {"cut code-12 record", "COM7:, 9600,6,3,12,1,1, ", {"COM7:", 9600, 6, 3, 1, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetToInitialValues();
+    WriteFileBytes(File(), Utf16LeBytes(std::string(c.text)));
+    LoadSettings();
+    EXPECT_EQ(CurrentSettings(), c.expected);
+  }
+}
+
+TEST_F(SettingsFileTest, ShortPortNamesAreRightAlignedAndReadBackWithTheirBlanks) {
+  const struct {
+    const char* port;
+    const char* written;
+  } cases[] = {{"COM", "  COM"}, {"", "     "}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.port);
+    SetSettings({c.port, 9600, 1, 4, 0, 1, 1, 3});
+    SaveSettings();
+    EXPECT_EQ(TextOfUtf16LeBytes(ReadFileBytes(File())),
+              std::string(c.written) + ", 9600,1,4,0,1,1, 3");
+    ResetToInitialValues();
+    LoadSettings();
+    EXPECT_EQ(g_strComPort.Get(), c.written);
+    EXPECT_EQ(g_nBaudRate, 9600);
+    EXPECT_EQ(g_nFieldSel3, 3);
+  }
+}
+
+// A value too wide for its columns makes the record longer; it is written
+// in full and read back between its commas, so no other value moves.
+TEST_F(SettingsFileTest, ValuesWiderThanTheirColumnsRoundTrip) {
+  const struct {
+    SettingsRecord values;
+    const char* written;
+  } cases[] = {
+      {{"COM7:", 115200, 6, 9, 0, 1, 1, 3}, "COM7:,115200,6,9,0,1,1, 3"},
+      {{"COM2:", 9600, 1, 4, 14, 10, 0, 12}, "COM2:, 9600,1,4,14,10,0,12"},
+      {{"COM2:", 57600, 1, 8, 10, 13, 1, 100}, "COM2:,57600,1,8,10,13,1,100"},
+      {{"COM1:", 4800, 0, 0, -1, 2, 1, -1}, "COM1:, 4800,0,0,-1,2,1,-1"},
+      {{"/dev/ttyUSB0", 115200, 3, 9, 11, 1, 1, 7}, "/dev/ttyUSB0,115200,3,9,11,1,1, 7"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.written);
+    SetSettings(c.values);
+    SaveSettings();
+    EXPECT_EQ(TextOfUtf16LeBytes(ReadFileBytes(File())), c.written);
+    ResetToInitialValues();
+    LoadSettings();
+    EXPECT_EQ(CurrentSettings(), c.values);
+  }
+}
+
+TEST_F(SettingsFileTest, SaveThatCannotWriteTellsThePilotOnce) {
+  WriteFileBytes(dir / "plainfile", "x");
+  const std::string cases[] = {
+      "\\" + (dir / "no-such-folder").string() + "\\TermIni.INI",
+      "\\" + (dir / "plainfile").string() + "\\TermIni.INI",
+  };
+  for (const std::string& path : cases) {
+    SCOPED_TRACE(path);
+    messages.clear();
+    g_strSettingsPath = path;
+    SetSettings(kExample);
+    SaveSettings();
+    EXPECT_EQ(messages, std::vector<std::string>{"Can't open file TermIni.ini for write"});
+    EXPECT_EQ(CurrentSettings(), kExample);  // the values in memory stay
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
+}
+
+TEST(StoragePathTest, PathComponentIsTheTextBetweenTwoBackslashes) {
+  const struct {
+    const char* path;
+    int n;
+    const char* expected;
+  } cases[] = {
+      {"\\SDMMC\\Apps\\prog.exe", 2, "SDMMC"},
+      {"\\Windows\\prog.exe", 2, "Windows"},
+      {"\\prog.exe", 2, ""},
+      {"prog.exe", 2, ""},
+      {"C:\\prog.exe", 2, ""},
+      {"\\SDMMC\\Apps\\prog.exe", 1, ""},
+      {"SD\\Apps", 1, "D"},  // no (n-1)-th backslash: counted from index 0
+      {"\\SDMMC\\Apps\\prog.exe", 3, "Apps"},
+      {"\\SDMMC\\prog.exe", 3, ""},
+      {"\\\\prog.exe", 2, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GetPathComponent(c.path, c.n), c.expected) << c.path << " n=" << c.n;
+  }
+}
+
+TEST(StoragePathTest, ProgramFolderIsTheStorageFolderOnLinux) {
+  const std::string module = HandheldModulePath("/home/pilot/instrument/flight-instrument");
+  EXPECT_EQ(module, "\\/home/pilot/instrument\\flight-instrument");
+  EXPECT_EQ(GetPathComponent(module, 2), "/home/pilot/instrument");
+  EXPECT_EQ(ToLocalPath("\\/home/x\\TermIni.INI"), std::filesystem::path("/home/x/TermIni.INI"));
+
+  const auto self = std::filesystem::canonical("/proc/self/exe");
+  EXPECT_EQ(GetPathComponent(GetModulePath(), 2), self.parent_path().string());
+}
+
+TEST(SettingsTextTest, NonAsciiTextSurvivesUtf16) {
+  const std::string names[] = {"Комп", "G\xF0\x9F\x9B\xA9"};  // Cyrillic; an astral plane character
+  const std::u16string wide[] = {u"Комп", u"G\U0001F6E9"};
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(Utf8ToUtf16(names[i]), wide[i]);
+    EXPECT_EQ(Utf16ToUtf8(wide[i]), names[i]);
+  }
+  EXPECT_EQ(wide[1].size(), 3u);  // the astral character is a surrogate pair
+}
+
+}  // namespace
