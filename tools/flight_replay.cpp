@@ -58,13 +58,19 @@ int main(int argc, char** argv) {
   }
 
   FileByteSource recording;
-  if (const int error = recording.Open(options.file)) {
+  if (const int error = recording.Open(options.file == "-" ? "/dev/stdin" : options.file)) {
     return Fail("cannot read " + options.file + ": " + std::strerror(error));
   }
 
   std::error_code ec;
   std::filesystem::create_directories(options.outDir, ec);
-  g_strStorageFolder = std::filesystem::absolute(options.outDir, ec).lexically_normal().string();
+  std::filesystem::path storage = std::filesystem::absolute(options.outDir, ec).lexically_normal();
+  if (storage.filename().empty() && storage.has_relative_path()) storage = storage.parent_path();
+  g_strStorageFolder = storage.string();
+  if (g_strStorageFolder.find('\\') != std::string::npos) {
+    // The storage folder is named in the handheld's backslash-separated form.
+    return Fail("the storage folder " + g_strStorageFolder + " has a backslash in its path");
+  }
   // A replay can be run again, so its records need not be forced to disk one by one.
   if (!OpenFlightLogs(g_strStorageFolder, options.clock.value_or(CurrentLocalTime()), false)) {
     const LogFile& failed = g_fileTrack.IsOpen() ? g_fileAccel : g_fileTrack;

@@ -17,7 +17,7 @@ struct ReplayOptions {
   bool baroFromGps = false;              // simulated barometer on the GPS altitude
   bool print = false;                    // print the display texts of every GPRMC
   bool help = false;
-  std::string file;                      // the recorded NMEA stream
+  std::string file;                      // the recorded NMEA stream, "-" for standard input
 };
 
 inline constexpr const char* kReplayUsage =
