@@ -110,22 +110,6 @@ bool ParseLongRecord(std::u16string_view record, SettingsRecord& settings) {
   return true;
 }
 
-SettingsRecord CurrentSettings() {
-  return {g_strComPort.Get(), g_nBaudRate, g_nComPortIndex, g_nBaudIndex,
-          g_nFieldSel1,       g_nFieldSel2, g_bSound,        g_nFieldSel3};
-}
-
-void ApplySettings(const SettingsRecord& s) {
-  g_strComPort = s.comPort;
-  g_nBaudRate = s.baudRate;
-  g_nComPortIndex = s.comPortIndex;
-  g_nBaudIndex = s.baudIndex;
-  g_nFieldSel1 = s.fieldSel1;
-  g_nFieldSel2 = s.fieldSel2;
-  g_bSound = s.bSound;
-  g_nFieldSel3 = s.fieldSel3;
-}
-
 // Reads the whole (small) file; false when it cannot be opened or read.
 bool ReadSmallFile(const std::filesystem::path& path, std::vector<unsigned char>& bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -229,6 +213,22 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     }
   }
   return out;
+}
+
+SettingsRecord CurrentSettings() {
+  return {g_strComPort.Get(), g_nBaudRate, g_nComPortIndex, g_nBaudIndex,
+          g_nFieldSel1,       g_nFieldSel2, g_bSound,        g_nFieldSel3};
+}
+
+void ApplySettings(const SettingsRecord& s) {
+  g_strComPort = s.comPort;
+  g_nBaudRate = s.baudRate;
+  g_nComPortIndex = s.comPortIndex;
+  g_nBaudIndex = s.baudIndex;
+  g_nFieldSel1 = s.fieldSel1;
+  g_nFieldSel2 = s.fieldSel2;
+  g_bSound = s.bSound;
+  g_nFieldSel3 = s.fieldSel3;
 }
 
 std::string FormatSettingsRecord(const SettingsRecord& s) {

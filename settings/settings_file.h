@@ -52,6 +52,10 @@ struct SettingsRecord {
   bool operator==(const SettingsRecord&) const = default;
 };
 
+// The process-wide settings as one value, and back.
+SettingsRecord CurrentSettings();
+void ApplySettings(const SettingsRecord& settings);
+
 // The record text as the format writes it (24 characters with in-range values).
 std::string FormatSettingsRecord(const SettingsRecord& settings);
 // The record read from its text (see above).

