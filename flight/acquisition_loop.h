@@ -56,15 +56,12 @@ class AcquisitionLoop {
   // pause between reopen attempts. Safe to call from any thread, and before
   // the loop has started.
   void RequestStop();
-  bool StopRequested() const { return m_bStop.load(); }
-
-  // One received byte.
-  void ProcessByte(char byte);
 
   const AcquisitionState& State() const { return m_state; }
   long long AcceptedFixes() const { return m_nAcceptedFixes; }
 
  private:
+  void ProcessByte(char byte);
   void ExamineSentence();
   void RunRmcCycle();
   void TakeTimeBase();
