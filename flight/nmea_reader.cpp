@@ -55,19 +55,7 @@ void TakeHemisphere(const std::string& field, std::string& hemisphere) {
 }  // namespace
 
 std::string NmeaField(std::string_view sentence, int n) {
-  if (n < 1) return {};
-  // Positions of the (n-1)-th and the n-th comma; 0 where there is none.
-  std::size_t before = 0;
-  std::size_t after = 0;
-  int commas = 0;
-  for (std::size_t i = 0; i < sentence.size() && commas < n; ++i) {
-    if (sentence[i] != ',') continue;
-    ++commas;
-    if (commas == n - 1) before = i;
-    if (commas == n) after = i;
-  }
-  if (after <= before) return {};
-  return std::string(sentence.substr(before + 1, after - before - 1));
+  return SeparatedField(sentence, ',', n);
 }
 
 std::string RmcTimeText(std::string_view timeField) {

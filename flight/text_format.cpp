@@ -40,3 +40,17 @@ std::string FormatInt(long long value, int width, bool zeroPad) {
   return out;
 }
 
+std::string SeparatedField(std::string_view text, char separator, int n) {
+  if (n < 1) return {};
+  std::size_t before = 0;  // position of the (n-1)-th separator
+  std::size_t after = 0;   // position of the n-th separator
+  int count = 0;
+  for (std::size_t i = 0; i < text.size() && count < n; ++i) {
+    if (text[i] != separator) continue;
+    ++count;
+    if (count == n - 1) before = i;
+    if (count == n) after = i;
+  }
+  if (after <= before) return {};
+  return std::string(text.substr(before + 1, after - before - 1));
+}

@@ -19,3 +19,9 @@ std::string FormatFixed(double value, int width, int precision);
 // "%<width>i", or "%0<width>i" when zeroPad is set (minus sign first).
 std::string FormatInt(long long value, int width, bool zeroPad = false);
 
+// The n-th field of a text, counting from 1: the text between the (n-1)-th
+// and the n-th separator. The empty text when there is no n-th separator,
+// so the text after the last separator is never a field. Positions of
+// missing separators count as 0, so field 1 starts after the text's first
+// character (the "$" of a sentence, the "\" of a path).
+std::string SeparatedField(std::string_view text, char separator, int n);

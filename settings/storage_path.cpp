@@ -2,19 +2,10 @@
 
 #include <system_error>
 
+#include "flight/text_format.h"
+
 std::string GetPathComponent(std::string_view path, int n) {
-  // Positions of the (n-1)-th and the n-th backslash; 0 where there is none.
-  std::size_t start = 0;
-  std::size_t end = 0;
-  int count = 0;
-  for (std::size_t i = 0; i < path.size() && count < n; ++i) {
-    if (path[i] != '\\') continue;
-    ++count;
-    if (count == n - 1) start = i;
-    if (count == n) end = i;
-  }
-  if (end <= start) return {};
-  return std::string(path.substr(start + 1, end - start - 1));
+  return SeparatedField(path, '\\', n);
 }
 
 std::string HandheldModulePath(const std::filesystem::path& program) {
