@@ -1,5 +1,8 @@
 #include "flight/flight_values.h"
 
+#include "flight/vario.h"
+#include "flight/wind.h"
+
 double g_dVario = 0;
 std::atomic<double> g_dWindDir{0};
 std::atomic<double> g_dWindSpeed{0};
@@ -39,4 +42,6 @@ void ResetFlightValues() {
   g_dTimeBase = 0;
   g_bTimeBasePending = true;
   g_nRedrawCount = 0;
+  ResetVario();
+  ResetWindSectors();
 }

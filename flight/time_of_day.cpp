@@ -13,6 +13,11 @@ int SecondsOfDay(double hhmmss) {
   return t / 10000 * 3600 + t / 100 % 100 * 60 + t % 100;
 }
 
+int SecondsSince(int earlierSecondsOfDay, int secondsOfDay) {
+  const int span = secondsOfDay - earlierSecondsOfDay;
+  return span < -kHalfDay ? span + kDay : span;
+}
+
 int ElapsedClock::Elapsed(int baseSecondsOfDay, int secondsOfDay) {
   int elapsed = secondsOfDay - baseSecondsOfDay + m_nDayOffset;
   if (elapsed - m_nLastElapsed > kHalfDay) {

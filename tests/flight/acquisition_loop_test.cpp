@@ -141,15 +141,19 @@ TEST_F(AcquisitionLoopTest, BarometerFeedsTheRecord) {
   SetSensorBackend(&sensors);
   OpenSensors(nullptr);
   ASSERT_TRUE(g_bBaroOpen);
-  g_fAccelX = 0.12f;
-  g_fAccelY = -0.03f;
-  g_fAccelZ = -12.5f;
+  sensors.g[0] = 0.12f;
+  sensors.g[1] = -0.03f;
+  sensors.g[2] = -12.5f;
   Fly(Rmc("123519"));
   sensors.altitude = 1234;
   Fly(Rmc("123520"));
   EXPECT_EQ(TrackRecords(), (std::vector<std::string>{"B1235194807038N01131000EA-001200000",
                                                       "B1235204807038N01131000EA0123400000"}));
-  EXPECT_EQ(Lines(ReadFileBytes(g_fileAccel.Path())).back(), "123520; 0.12;-0.03;-12.50");
+  // The G-sensor is sampled after the records are written: each
+  // acceleration record carries the values of the fix before.
+  const auto accel = Lines(ReadFileBytes(g_fileAccel.Path()));
+  EXPECT_EQ(accel.end()[-2], "123519; 0.00; 0.00; 0.00");
+  EXPECT_EQ(accel.back(), "123520; 0.12;-0.03;-12.50");
 }
 
 TEST_F(AcquisitionLoopTest, OverlongTextWithoutDollarIsDropped) {
