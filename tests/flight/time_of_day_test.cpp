@@ -36,4 +36,11 @@ TEST(TimeOfDay, SmallStepsBackStayBack) {
   EXPECT_EQ(night.Elapsed(late, SecondsOfDay(235959)), 59);
 }
 
+TEST(TimeOfDay, SpanSinceAnEarlierTimeOfDay) {
+  EXPECT_EQ(SecondsSince(SecondsOfDay(235900), SecondsOfDay(100)), 120);  // over midnight
+  EXPECT_EQ(SecondsSince(SecondsOfDay(120000), SecondsOfDay(121000)), 600);
+  EXPECT_EQ(SecondsSince(SecondsOfDay(120010), SecondsOfDay(120000)), -10);  // step back
+  EXPECT_EQ(SecondsSince(0, SecondsOfDay(140000)), 14 * 3600);  // forward, however long
+}
+
 }  // namespace
