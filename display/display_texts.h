@@ -12,6 +12,7 @@ struct FieldTexts {
   std::string strField3;   // bottom line
 };
 
-// Builds the three texts from the field codes g_nFieldSel1..3, once per
-// GPRMC sentence.
+// Builds the three texts from the field codes g_nFieldSel1..3 (top, middle,
+// bottom), once per GPRMC sentence, replacing all three. The battery gauge
+// is opened, read and closed only while the top line shows it.
 void UpdateDisplayTexts(const AcquisitionState& state, FieldTexts& texts);

@@ -1,0 +1,122 @@
+#include "display/instrument_panel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "flight/flight_values.h"
+
+namespace {
+
+// Screen pixels of the handheld.
+constexpr int kGridLeft = 2, kGridTop = 225, kGridRight = 142, kGridBottom = 365;
+constexpr int kMapX = 72, kMapY = 295;       // the pilot, centre of the grid
+constexpr double kPixelsPerKm = 70;
+constexpr double kWindX = 190, kWindY = 325;  // centre of the wind symbol
+
+// A computed coordinate truncated toward zero (324.9999 is 324). Held far
+// beyond any screen, with room left for the marker's half-size, so that no
+// value can overflow an int.
+int Pixel(double v) {
+  constexpr double kFar = 1e9;
+  if (std::isnan(v)) return 0;
+  return static_cast<int>(std::clamp(v, -kFar, kFar));
+}
+
+double FiniteOrZero(double v) { return std::isfinite(v) ? v : 0.0; }
+
+void Line(PaintContext& dc, int x1, int y1, int x2, int y2) {
+  dc.MoveTo(x1, y1);
+  dc.LineTo(x2, y2);
+}
+
+// The wind symbol in its own frame: q along the shaft, positive toward the
+// upwind end, p across it; turned by u (radians) onto the screen.
+class WindSymbol {
+ public:
+  WindSymbol(PaintContext& dc, double u) : m_dc(dc), m_cos(std::cos(u)), m_sin(std::sin(u)) {}
+
+  void Line(double p1, double q1, double p2, double q2) {
+    m_dc.MoveTo(X(p1, q1), Y(p1, q1));
+    m_dc.LineTo(X(p2, q2), Y(p2, q2));
+  }
+  void Shaft() { Line(0, 30, 0, -30); }
+  void Barb(double q, double length) { Line(0, q, length, q); }
+
+ private:
+  int X(double p, double q) const { return Pixel((p * m_cos - q * m_sin) + kWindX); }
+  int Y(double p, double q) const { return Pixel((kWindY - q * m_cos) - p * m_sin); }
+
+  PaintContext& m_dc;
+  double m_cos;
+  double m_sin;
+};
+
+constexpr double kLongBarb = 25, kShortBarb = 12;
+
+}  // namespace
+
+PanelValues ReadPanelValues() {
+  PanelValues v;
+  v.dThermalDist = g_dThermalDist;
+  v.dThermalBearing = g_dThermalBearing;
+  v.dClimbPeak = g_dClimbPeak;
+  v.dWindDir = g_dWindDir;
+  v.dWindSpeed = g_dWindSpeed;
+  v.dHeading = g_dHeading;
+  return v;
+}
+
+void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values) {
+  const double dist = FiniteOrZero(values.dThermalDist);
+  const double bearing = FiniteOrZero(values.dThermalBearing);
+  const double climbPeak = FiniteOrZero(values.dClimbPeak);
+  const double windDir = FiniteOrZero(values.dWindDir);
+  const double w = FiniteOrZero(values.dWindSpeed);
+  const double heading = FiniteOrZero(values.dHeading);
+
+  // The shaft's upwind end, relative to the heading, in radians. Not reduced
+  // to any range; sin and cos do not need it.
+  const double r = -((windDir - 180) - heading);
+  const double u = (g_dPi * r) * (1.0 / 180);
+
+  dc.SelectWhitePen();
+
+  // The marker stays on the 1 km circle when the thermal is farther out.
+  const double d = dist < 1.0 ? dist : 1.0;
+  const int h = climbPeak < 1.0 ? 7 : 15;
+
+  Line(dc, kGridLeft, kGridTop, kGridRight, kGridTop);
+  Line(dc, kGridLeft, kMapY, kGridRight, kMapY);
+  Line(dc, kGridLeft, kGridBottom, kGridRight, kGridBottom);
+  Line(dc, kGridLeft, kGridTop, kGridLeft, kGridBottom);
+  Line(dc, kMapX, kGridTop, kMapX, kGridBottom);
+  Line(dc, kGridRight, kGridTop, kGridRight, kGridBottom);
+
+  // sin(180 - b) = sin b and cos(180 - b) = -cos b: the marker stands at the
+  // bearing b clockwise from straight up.
+  const double t = ((180 - bearing) * g_dPi) * (1.0 / 180);
+  const int cx = Pixel(std::sin(t) * d * kPixelsPerKm + kMapX);
+  const int cy = Pixel(std::cos(t) * d * kPixelsPerKm + kMapY);
+  if (climbPeak > 0) dc.Ellipse(cx - h, cy - h, cx + h, cy + h);
+
+  // Speed classes [m/s]: up to 2.5 one short barb, up to 5 one long barb,
+  // below 7.5 a long and a short one, up to 10 two long ones, above three.
+  WindSymbol wind(dc, u);
+  if (w <= 5) {
+    wind.Shaft();
+    wind.Barb(30, w > 2.5 ? kLongBarb : kShortBarb);
+  }
+  if (w > 10) {
+    wind.Shaft();
+    wind.Barb(30, kLongBarb);
+    wind.Barb(20, kLongBarb);
+    wind.Barb(10, kLongBarb);
+  }
+  if (w > 5 && w <= 10) {
+    wind.Shaft();
+    wind.Barb(30, kLongBarb);
+    wind.Barb(20, w < 7.5 ? kShortBarb : kLongBarb);
+  }
+
+  dc.RestorePen();
+}
