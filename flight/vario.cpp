@@ -28,7 +28,10 @@ double ComputeVario(double altitude, int elapsed) {
   // The ordinary least-squares slope (n*Sth - St*Sh) / (n*Stt - St*St)
   // with both parts negated, always over all ten slots.
   const double d = st * st - 10 * stt;
-  const double v = std::fabs(d) > 1e-7 ? (st * sh - 10 * sth) / d : kVarioNoSpread;
+  double v = std::fabs(d) > 1e-7 ? (st * sh - 10 * sth) / d : kVarioNoSpread;
+  // Level flight (or no barometer) gives 0 over a negative denominator,
+  // which is -0: the pilot must read "Var 0.0", not "Var -0.0".
+  if (v == 0) v = 0;
   return g_nVarioCount < kVarioSamples ? 0.0 : v;
 }
 

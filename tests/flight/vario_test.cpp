@@ -1,5 +1,7 @@
 #include "flight/vario.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "tests/support/flight_test.h"
@@ -30,7 +32,9 @@ TEST_F(VarioTest, SlopeOfTenSamples) {
   } cases[] = {{2.0, 2.0}, {-1.5, -1.5}, {0.0, 0.0}};
   for (const auto& c : cases) {
     ResetVario();
-    EXPECT_NEAR(FeedLine(10, 0, 800, c.rate), c.expected, 1e-12) << c.rate;
+    const double v = FeedLine(10, 0, 800, c.rate);
+    EXPECT_NEAR(v, c.expected, 1e-12) << c.rate;
+    EXPECT_EQ(std::signbit(v), c.expected < 0) << c.rate;  // level is +0, not -0
   }
 }
 
