@@ -182,12 +182,20 @@ TEST_F(RecordedReplayTest, OtherReceiversGiveWellFormedRecords) {
   }
 }
 
-TEST_F(RecordedReplayTest, PrintShowsOneLineOfThreeFieldsPerGprmc) {
-  const RunResult run = Replay("paraglider-thermals.nmea", {"--print"});
+TEST_F(RecordedReplayTest, PrintShowsTheDisplayTextsOfEveryGprmc) {
+  // Top: the time alone; middle: an unknown code, the speed figure alone;
+  // bottom: the barometric altitude with its blank.
+  const RunResult run =
+      Replay("paraglider-thermals.nmea", {"--print", "--baro", "gps", "--fields", "7,-1,13"});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::vector<std::string> lines = Lines(run.out);
   EXPECT_EQ(static_cast<int>(lines.size()),
             ScanRecording(RecordingPath("paraglider-thermals.nmea")).rmcSentences);
+  ASSERT_GE(lines.size(), 2u);
+  // 13.1 kn is 24.2 km/h; the first GPGGA (1858.0 m) comes after the first
+  // GPRMC, so the barometer reads it from the second fix on.
+  EXPECT_EQ(lines[0], "083920|  0|Hb    0");
+  EXPECT_EQ(lines[1], "083921| 24|Hb 1858");
   for (const std::string& line : lines) {
     ASSERT_EQ(std::count(line.begin(), line.end(), '|'), 2) << line;
   }
