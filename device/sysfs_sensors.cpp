@@ -1,0 +1,241 @@
+#include "device/sysfs_sensors.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fcntl.h>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "flight/flight_values.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kStandardGravity = 9.80665;  // [m/s^2] per g
+// What the sensors can measure; a value beyond is not a reading.
+constexpr double kMinPressure_kPa = 3.0;      // about 24 km up
+constexpr double kMaxPressure_kPa = 120.0;    // below the deepest valley
+constexpr double kMaxField_gauss = 100.0;
+constexpr double kMaxAcceleration_g = 64.0;
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// A sysfs attribute: one short line. Longer content is not an attribute.
+std::optional<std::string> ReadAttribute(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  char buffer[128];
+  const ssize_t count = ::read(fd, buffer, sizeof buffer);
+  ::close(fd);
+  if (count < 0 || static_cast<std::size_t>(count) == sizeof buffer) return std::nullopt;
+  std::string_view text(buffer, static_cast<std::size_t>(count));
+  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
+// The attribute as a number, read the same way whatever the locale; the
+// whole line must be the number.
+std::optional<double> ReadNumberAttribute(const fs::path& file) {
+  const std::optional<std::string> text = ReadAttribute(file);
+  if (!text || text->empty()) return std::nullopt;
+  double value = 0.0;
+  const char* end = text->data() + text->size();
+  const auto result = std::from_chars(text->data(), end, value);
+  if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+bool Exists(const fs::path& file) {
+  std::error_code error;
+  return fs::exists(file, error);
+}
+
+// The value of an IIO channel, e.g. channel "in_magn_x" of type "in_magn":
+// (raw + offset) * scale, where offset and scale are taken for the channel
+// or else for its type, and default to 0 and 1. A present but unreadable
+// offset or scale fails the reading.
+std::optional<double> ReadChannel(const fs::path& device, const std::string& channel,
+                                  const std::string& type) {
+  const std::optional<double> raw = ReadNumberAttribute(device / (channel + "_raw"));
+  if (!raw) return std::nullopt;
+  auto factor = [&](const std::string& suffix, double absent) -> std::optional<double> {
+    for (const std::string& name : {channel + suffix, type + suffix}) {
+      if (Exists(device / name)) return ReadNumberAttribute(device / name);
+    }
+    return absent;
+  };
+  const std::optional<double> offset = factor("_offset", 0.0);
+  const std::optional<double> scale = factor("_scale", 1.0);
+  if (!offset || !scale) return std::nullopt;
+  return (*raw + *offset) * *scale;
+}
+
+// The IIO devices under `root`, iio:device0, iio:device1, ... in number order.
+std::vector<fs::path> IioDevices(const fs::path& root) {
+  std::vector<std::pair<unsigned long, fs::path>> numbered;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(root / "bus/iio/devices", error)) {
+    const std::string name = entry.path().filename().string();
+    constexpr std::string_view kPrefix = "iio:device";
+    if (name.rfind(kPrefix, 0) != 0) continue;
+    unsigned long number = 0;
+    const char* end = name.data() + name.size();
+    const auto result = std::from_chars(name.data() + kPrefix.size(), end, number);
+    if (result.ec == std::errc() && result.ptr == end) numbered.emplace_back(number, entry.path());
+  }
+  std::sort(numbered.begin(), numbered.end());
+  std::vector<fs::path> devices;
+  for (auto& [number, path] : numbered) devices.push_back(std::move(path));
+  return devices;
+}
+
+}  // namespace
+
+double PressureAltitude(double pressure_hPa) {
+  return 44330.77 * (1.0 - std::pow(pressure_hPa / 1013.25, 0.190263));
+}
+
+SysfsSensors::SysfsSensors(std::filesystem::path root) : m_root(std::move(root)) {}
+
+std::optional<double> SysfsSensors::ReadPressure_hPa() const {
+  if (m_barometer.empty()) return std::nullopt;
+  const fs::path processed = m_barometer / "in_pressure_input";
+  const std::optional<double> kPa = Exists(processed)
+                                        ? ReadNumberAttribute(processed)
+                                        : ReadChannel(m_barometer, "in_pressure", "in_pressure");
+  if (!kPa || *kPa < kMinPressure_kPa || *kPa > kMaxPressure_kPa) return std::nullopt;
+  return *kPa * 10.0;
+}
+
+bool SysfsSensors::OpenBarometer() {
+  for (const fs::path& device : IioDevices(m_root)) {
+    m_barometer = device;
+    if (const std::optional<double> pressure = ReadPressure_hPa()) {
+      m_nLastAltitude = static_cast<int>(std::lround(PressureAltitude(*pressure)));
+      return true;
+    }
+  }
+  m_barometer.clear();
+  return false;
+}
+
+int SysfsSensors::BarometricAltitude() {
+  if (const std::optional<double> pressure = ReadPressure_hPa()) {
+    m_nLastAltitude = static_cast<int>(std::lround(PressureAltitude(*pressure)));
+  }
+  return m_nLastAltitude;
+}
+
+namespace {
+
+// The three axes of `type` ("in_magn") on `device`, each within `limit`.
+template <typename Vector>
+std::optional<Vector> ReadAxes(const fs::path& device, const std::string& type, double limit) {
+  if (device.empty()) return std::nullopt;
+  double value[3] = {};
+  const char* axes[3] = {"_x", "_y", "_z"};
+  for (int i = 0; i < 3; ++i) {
+    const std::optional<double> axis = ReadChannel(device, type + axes[i], type);
+    if (!axis || std::fabs(*axis) > limit) return std::nullopt;
+    value[i] = *axis;
+  }
+  return Vector{value[0], value[1], value[2]};
+}
+
+}  // namespace
+
+std::optional<SysfsSensors::Vector> SysfsSensors::ReadField() const {
+  return ReadAxes<Vector>(m_magnetometer, "in_magn", kMaxField_gauss);
+}
+
+std::optional<SysfsSensors::Vector> SysfsSensors::ReadAcceleration() const {
+  return ReadAxes<Vector>(m_accelerometer, "in_accel", kMaxAcceleration_g * kStandardGravity);
+}
+
+bool SysfsSensors::OpenCompass() {
+  m_magnetometer.clear();
+  m_accelerometer.clear();
+  for (const fs::path& device : IioDevices(m_root)) {
+    if (m_magnetometer.empty() && ReadAxes<Vector>(device, "in_magn", kMaxField_gauss)) {
+      m_magnetometer = device;
+    }
+    if (m_accelerometer.empty() &&
+        ReadAxes<Vector>(device, "in_accel", kMaxAcceleration_g * kStandardGravity)) {
+      m_accelerometer = device;
+    }
+  }
+  return !m_magnetometer.empty() && !m_accelerometer.empty();
+}
+
+bool SysfsSensors::CompassCalibrated() {
+  const std::optional<Vector> field = ReadField();
+  if (!field) return false;
+  const double total = std::sqrt(field->x * field->x + field->y * field->y + field->z * field->z);
+  return total >= 0.1 && total <= 1.0 && std::hypot(field->x, field->y) >= 0.05;
+}
+
+int SysfsSensors::CompassDirection() {
+  if (const std::optional<Vector> field = ReadField()) {
+    double degrees = std::atan2(-field->x, field->y) / g_dPi * 180.0;
+    if (degrees < 0) degrees += 360.0;
+    m_nLastDirection = static_cast<int>(std::lround(degrees)) % 360;
+  }
+  return m_nLastDirection;
+}
+
+void SysfsSensors::GSensor(float& first, float& second, float& third) {
+  const std::optional<Vector> a = ReadAcceleration();
+  first = a ? static_cast<float>(a->x / kStandardGravity) : 0.0f;
+  second = a ? static_cast<float>(a->y / kStandardGravity) : 0.0f;
+  third = a ? static_cast<float>(a->z / kStandardGravity) : 0.0f;
+}
+
+bool SysfsSensors::OpenBattery() {
+  m_nBatteryLevel.reset();
+  std::vector<fs::path> supplies;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(m_root / "class/power_supply", error)) {
+    supplies.push_back(entry.path());
+  }
+  std::sort(supplies.begin(), supplies.end());
+  for (const fs::path& supply : supplies) {
+    if (ReadAttribute(supply / "type") != "Battery") continue;
+    if (ReadAttribute(supply / "scope") == "Device") continue;  // a mouse's or headset's
+    const std::optional<double> capacity = ReadNumberAttribute(supply / "capacity");
+    if (!capacity || *capacity < 0 || *capacity > 100 || *capacity != std::floor(*capacity)) {
+      continue;
+    }
+    m_nBatteryLevel = static_cast<int>(*capacity);
+    return true;
+  }
+  return false;
+}
+
+int SysfsSensors::BatteryLevel() { return m_nBatteryLevel.value_or(0); }
+
+void SysfsSensors::CloseBattery() { m_nBatteryLevel.reset(); }
+
+std::filesystem::path SensorRoot(const std::filesystem::path& storageFolder) {
+  std::error_code error;
+  if (!storageFolder.empty() && fs::is_directory(storageFolder / "sys", error)) {
+    return storageFolder / "sys";
+  }
+  return "/sys";
+}
+
+std::filesystem::path InstallSysfsSensors(const std::filesystem::path& storageFolder) {
+  static std::unique_ptr<SysfsSensors> installed;
+  const fs::path root = SensorRoot(storageFolder);
+  auto fresh = std::make_unique<SysfsSensors>(root);
+  SetSensorBackend(fresh.get());
+  installed = std::move(fresh);
+  return root;
+}

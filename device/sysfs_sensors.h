@@ -1,0 +1,86 @@
+// The sensor library on Linux: barometer, compass with G-sensor and
+// battery gauge read from the kernel's sysfs.
+//
+//   barometer     the first IIO device (<root>/bus/iio/devices/iio:deviceN,
+//                 N in numeric order) with a pressure channel giving a
+//                 plausible reading: in_pressure_input [kPa], or
+//                 in_pressure_raw with optional in_pressure_offset and
+//                 in_pressure_scale, (raw + offset) * scale [kPa]
+//   compass       the first IIO device with in_magn_{x,y,z}_raw [gauss after
+//                 scale], and the first with in_accel_{x,y,z}_raw [m/s^2
+//                 after scale]; both must be there and readable. A scale
+//                 and offset may be given per axis (in_magn_x_scale) or for
+//                 all axes (in_magn_scale).
+//   battery       the first <root>/class/power_supply/* in name order whose
+//                 type is "Battery", that powers the system (not a
+//                 peripheral's battery, scope "Device") and has a capacity
+//                 of 0..100 [%]
+//
+// Axes, as the kernel documents them for handhelds: with the instrument
+// lying flat, screen up, x points to its right edge, y to its top edge and
+// z out of the screen. The compass direction is that of the top edge,
+// whole degrees clockwise from magnetic north (0..359), from the
+// horizontal field: atan2(-x, y). The G-sensor values are x, y, z in g
+// (flat and at rest: 0, 0, +1).
+//
+// A file that cannot be read or holds no number, or a value outside what
+// the sensor can measure, is a failed reading: the device does not open,
+// or a reading of an open device keeps the last good value (altitude,
+// direction), or gives 0 (G values, as before any reading).
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+#include "device/sensor_backend.h"
+
+// Pressure altitude in the standard atmosphere (1013.25 hPa at 0 m) [m].
+double PressureAltitude(double pressure_hPa);
+
+class SysfsSensors final : public SensorBackend {
+ public:
+  // `root` stands for /sys.
+  explicit SysfsSensors(std::filesystem::path root);
+
+  bool OpenBarometer() override;
+  int BarometricAltitude() override;
+
+  bool OpenCompass() override;
+  // The direction can be trusted when the field has the strength of the
+  // earth's (0.1 to 1 gauss) and at least 0.05 gauss of it lie in the
+  // screen's plane: a compass far off by iron or a magnet, or held on edge,
+  // says no.
+  bool CompassCalibrated() override;
+  int CompassDirection() override;
+  void GSensor(float& first, float& second, float& third) override;
+
+  bool OpenBattery() override;
+  int BatteryLevel() override;
+  void CloseBattery() override;
+
+ private:
+  struct Vector {
+    double x, y, z;
+  };
+  std::optional<double> ReadPressure_hPa() const;
+  std::optional<Vector> ReadField() const;
+  std::optional<Vector> ReadAcceleration() const;
+
+  std::filesystem::path m_root;
+  std::filesystem::path m_barometer;      // IIO device folders, empty until found
+  std::filesystem::path m_magnetometer;
+  std::filesystem::path m_accelerometer;
+  int m_nLastAltitude = 0;                // [m]
+  int m_nLastDirection = 0;               // [deg]
+  std::optional<int> m_nBatteryLevel;     // [%] while the gauge is open
+};
+
+// The sysfs the sensors are read from: "<storageFolder>/sys" when that
+// folder exists (a simulated sensor tree laid out like the kernel's), else
+// /sys.
+std::filesystem::path SensorRoot(const std::filesystem::path& storageFolder);
+
+// Installs, for the rest of the run, a SysfsSensors back end on
+// SensorRoot(storageFolder), and returns that root. For the start-up,
+// before the sensors are opened.
+std::filesystem::path InstallSysfsSensors(const std::filesystem::path& storageFolder);
