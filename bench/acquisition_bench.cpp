@@ -9,8 +9,9 @@
 #include <string>
 #include <system_error>
 
+#include "base/flight_values.h"
 #include "flight/acquisition_loop.h"
-#include "flight/flight_values.h"
+#include "flight/flight_reset.h"
 #include "flight/nmea_reader.h"
 #include "flight/recorded_byte_source.h"
 #include "logs/flight_logs.h"
@@ -78,7 +79,7 @@ void BM_AcquisitionLoop(benchmark::State& state) {
   long long recorded = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    ResetFlightValues();
+    ResetFlight();
     CloseFlightLogs();
     std::filesystem::remove_all(folder / "FlyData");
     if (!OpenFlightLogs(folder.string(), start, false)) state.SkipWithError("logs not opened");

@@ -2,9 +2,10 @@
 // fixed, small amount of work, whatever the length of the flight.
 #include <benchmark/benchmark.h>
 
-#include "flight/acquisition_state.h"
+#include "base/acquisition_state.h"
+#include "base/flight_values.h"
 #include "flight/air_data.h"
-#include "flight/flight_values.h"
+#include "flight/flight_reset.h"
 #include "flight/navigation.h"
 #include "flight/vario.h"
 #include "flight/wind.h"
@@ -12,7 +13,7 @@
 namespace {
 
 void BM_ComputeVario(benchmark::State& st) {
-  ResetFlightValues();
+  ResetFlight();
   int t = 0;
   for (auto _ : st) {
     benchmark::DoNotOptimize(ComputeVario(1000.0 + 0.5 * t, t));
@@ -22,7 +23,7 @@ void BM_ComputeVario(benchmark::State& st) {
 BENCHMARK(BM_ComputeVario);
 
 void BM_EstimateWind(benchmark::State& st) {
-  ResetFlightValues();
+  ResetFlight();
   double course = 0;
   for (auto _ : st) {
     EstimateWind(course, 36.0);  // circling: 15 degrees a fix
@@ -33,7 +34,7 @@ void BM_EstimateWind(benchmark::State& st) {
 BENCHMARK(BM_EstimateWind);
 
 void BM_UpdateAirData(benchmark::State& st) {
-  ResetFlightValues();
+  ResetFlight();
   g_dVario = -1.2;
   double course = 0;
   for (auto _ : st) {
@@ -45,7 +46,7 @@ void BM_UpdateAirData(benchmark::State& st) {
 BENCHMARK(BM_UpdateAirData);
 
 void BM_UpdateNavigation(benchmark::State& st) {
-  ResetFlightValues();
+  ResetFlight();
   AcquisitionState state;
   state.dTime = 120000;
   state.dLat = 46.4;

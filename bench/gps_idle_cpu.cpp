@@ -18,9 +18,9 @@
 #include <string>
 #include <thread>
 
+#include "base/settings_values.h"
 #include "device/serial_port.h"
 #include "flight/acquisition_loop.h"
-#include "settings/settings_file.h"
 
 namespace {
 

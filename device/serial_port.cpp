@@ -12,9 +12,9 @@
 #include <thread>
 #include <unistd.h>
 
+#include "base/settings_values.h"
 #include "device/port_name.h"
 #include "device/serial_line.h"
-#include "settings/settings_file.h"
 
 CSerialPort::CSerialPort() : m_hWake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 

@@ -18,7 +18,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "flight/byte_source.h"
+#include "base/byte_source.h"
 
 class CSerialPort : public ByteSource {
  public:

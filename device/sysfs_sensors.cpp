@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "flight/flight_values.h"
+#include "base/flight_values.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <array>
 
+#include "base/flight_values.h"
+#include "base/settings_values.h"
+#include "base/text_format.h"
 #include "device/gm130api.h"
-#include "flight/flight_values.h"
-#include "flight/text_format.h"
-#include "settings/settings_file.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "flight/acquisition_state.h"
+#include "base/acquisition_state.h"
 
 struct FieldTexts {
   std::string strField1;   // top line

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "flight/flight_values.h"
+#include "base/flight_values.h"
 
 namespace {
 

@@ -2,14 +2,14 @@
 
 #include <string_view>
 
+#include "base/flight_values.h"
+#include "base/text_format.h"
 #include "device/gm130api.h"
 #include "device/sensors.h"
 #include "flight/air_data.h"
 #include "flight/fix_acceptance.h"
-#include "flight/flight_values.h"
 #include "flight/navigation.h"
 #include "flight/nmea_reader.h"
-#include "flight/text_format.h"
 #include "flight/vario.h"
 #include "flight/wind.h"
 #include "logs/flight_logs.h"

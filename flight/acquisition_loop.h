@@ -16,10 +16,10 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "base/acquisition_state.h"
+#include "base/byte_source.h"
+#include "base/time_of_day.h"
 #include "display/display_texts.h"
-#include "flight/acquisition_state.h"
-#include "flight/byte_source.h"
-#include "flight/time_of_day.h"
 
 // What the loop needs of the main window. Both calls come from the
 // acquisition thread; the window hands them over to its own thread.

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "base/angles.h"
+#include "base/flight_values.h"
 #include "device/gm130api.h"
 #include "device/sensors.h"
-#include "flight/angles.h"
-#include "flight/flight_values.h"
 
 double HeadingOf(double north, double east, double previous) {
   double h = 0;

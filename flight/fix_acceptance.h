@@ -4,6 +4,6 @@
 // reports.
 #pragma once
 
-#include "flight/acquisition_state.h"
+#include "base/acquisition_state.h"
 
 bool IsFixAccepted(const AcquisitionState& state);

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "flight/angles.h"
-#include "flight/flight_values.h"
-#include "flight/time_of_day.h"
-#include "settings/settings_file.h"
+#include "base/angles.h"
+#include "base/flight_values.h"
+#include "base/settings_values.h"
+#include "base/time_of_day.h"
 
 namespace {
 

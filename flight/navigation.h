@@ -4,7 +4,7 @@
 // and to the start point the pilot set.
 #pragma once
 
-#include "flight/acquisition_state.h"
+#include "base/acquisition_state.h"
 
 // A thermal peak older than this has expired [s].
 inline constexpr int kPeakLifetime = 600;

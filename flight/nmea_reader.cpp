@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "flight/number_text.h"
-#include "flight/text_format.h"
+#include "base/number_text.h"
+#include "base/text_format.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "flight/acquisition_state.h"
+#include "base/acquisition_state.h"
 
 // The text of field n (the empty text when the sentence has fewer fields).
 std::string NmeaField(std::string_view sentence, int n);

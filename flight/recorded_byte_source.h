@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "flight/byte_source.h"
+#include "base/byte_source.h"
 
 class MemoryByteSource final : public ByteSource {
  public:

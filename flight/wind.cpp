@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "flight/angles.h"
-#include "flight/flight_values.h"
+#include "base/angles.h"
+#include "base/flight_values.h"
 
 double g_dWindSectorNorth[kWindSectors] = {};
 double g_dWindSectorEast[kWindSectors] = {};

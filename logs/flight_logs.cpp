@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "flight/text_format.h"
+#include "base/text_format.h"
 #include "settings/storage_path.h"
 
 LogFile g_fileTrack;

@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-#include "flight/acquisition_state.h"
+#include "base/acquisition_state.h"
 #include "logs/local_time.h"
 #include "logs/log_file.h"
 

@@ -18,25 +18,11 @@
 // Records of 24 characters or less are always read by their fixed columns.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
 
-#include "settings/shared_text.h"
-
-extern SharedText g_strComPort;        // GPS port name, "COM1:".."COM9:"
-extern std::atomic<int> g_nBaudRate;   // [bit/s]
-extern int g_nComPortIndex;            // position in the settings dialog's port list
-extern int g_nBaudIndex;               // position in its baud list
-extern std::atomic<int> g_nFieldSel1;  // code of the top display field
-extern std::atomic<int> g_nFieldSel2;  // code of the middle display field
-extern std::atomic<int> g_nFieldSel3;  // code of the bottom display field
-extern int g_bSound;                   // 1 sound on, 0 off
-extern std::atomic<bool> g_bPositionRequest;  // the pilot asked for a new start point
-
-extern std::string g_strStorageFolder;  // handheld form, see storage_path.h
-extern std::string g_strSettingsPath;   // "\" + folder + "\TermIni.INI"
+#include "base/settings_values.h"
 
 // One set of settings values, as a record holds them.
 struct SettingsRecord {

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "flight/text_format.h"
+#include "base/text_format.h"
 
 std::string GetPathComponent(std::string_view path, int n) {
   return SeparatedField(path, '\\', n);

@@ -10,12 +10,12 @@
 #include <system_error>
 #include <vector>
 
+#include "base/settings_values.h"
 #include "device/sensor_backend.h"
 #include "device/sensors.h"
 #include "flight/acquisition_loop.h"
 #include "flight/recorded_byte_source.h"
 #include "logs/flight_logs.h"
-#include "settings/settings_file.h"
 #include "tools/gps_barometer.h"
 #include "tools/replay_options.h"
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/acquisition_state.h"
 #include "device/sensor_backend.h"
-#include "flight/acquisition_state.h"
 
 class GpsBarometer final : public SensorBackend {
  public:

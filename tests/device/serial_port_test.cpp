@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/settings_values.h"
 #include "device/port_name.h"
 #include "device/serial_line.h"
 #include "logs/flight_logs.h"
-#include "settings/settings_file.h"
 #include "tests/support/flight_test.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "flight/flight_values.h"
-#include "settings/settings_file.h"
+#include "base/flight_values.h"
+#include "base/settings_values.h"
 #include "tests/support/flight_test.h"
 
 namespace {

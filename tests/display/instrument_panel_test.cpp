@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "flight/flight_values.h"
+#include "base/flight_values.h"
 #include "tests/display/recording_paint_context.h"
 #include "tests/support/flight_test.h"
 

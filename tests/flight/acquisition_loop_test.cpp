@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/flight_values.h"
 #include "device/sensors.h"
-#include "flight/flight_values.h"
 #include "flight/recorded_byte_source.h"
 #include "logs/flight_logs.h"
 #include "tests/support/flight_test.h"

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/flight_values.h"
 #include "device/sensor_backend.h"
 #include "device/sensors.h"
-#include "flight/flight_values.h"
 #include "tests/support/flight_test.h"
 
 namespace {

@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "flight/flight_values.h"
-#include "settings/settings_file.h"
+#include "base/flight_values.h"
+#include "base/settings_values.h"
+#include "flight/flight_reset.h"
 #include "tests/support/flight_test.h"
 
 namespace {
@@ -150,7 +151,7 @@ TEST_F(NavigationTest, BearingsInEveryQuadrantOfTheGlobe) {
   } directions[] = {{1, 1, 45}, {1, -1, -45}, {-1, 1, 135}, {-1, -1, -135}};
   for (const auto& p : places) {
     for (const auto& d : directions) {
-      ResetFlightValues();
+      ResetFlight();
       state = AcquisitionState{};
       const double q = std::cos(p.lat * g_dPi * (1.0 / 180));
       double lon = p.lon + d.east / (111.1 * q);

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "flight/flight_values.h"
+#include "base/flight_values.h"
+#include "flight/flight_reset.h"
 #include "tests/support/flight_test.h"
 
 namespace {
@@ -47,7 +48,7 @@ TEST_F(WindTest, WorkedExamples) {
       {{{90, 36}, {45, 99}}, 5, 90},               // no sector: recomputed unchanged
   };
   for (const auto& c : cases) {
-    ResetFlightValues();
+    ResetFlight();
     for (const auto& f : c.fixes) EstimateWind(f.course, f.speed);
     EXPECT_NEAR(g_dWindSpeed, c.speed, 1e-6) << c.fixes.size();
     EXPECT_NEAR(g_dWindDir, c.dir, 1e-6) << c.fixes.size();

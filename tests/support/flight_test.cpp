@@ -1,7 +1,8 @@
 #include "tests/support/flight_test.h"
 
+#include "base/flight_values.h"
 #include "device/sensors.h"
-#include "flight/flight_values.h"
+#include "flight/flight_reset.h"
 #include "logs/flight_logs.h"
 #include "logs/log_file.h"
 #include "settings/settings_file.h"
@@ -12,7 +13,7 @@ std::filesystem::path RecordingPath(const std::string& name) {
 
 namespace {
 void ResetProcessState() {
-  ResetFlightValues();
+  ResetFlight();
   ResetSettingsToInitialValues();
   SetSensorBackend(nullptr);
   g_bBaroOpen = false;

@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/byte_source.h"
 #include "device/sensor_backend.h"
 #include "flight/acquisition_loop.h"
-#include "flight/byte_source.h"
 
 // The recorded NMEA streams beside the project (see its data README).
 std::filesystem::path RecordingPath(const std::string& name);

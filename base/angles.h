@@ -4,7 +4,7 @@
 // shown.
 #pragma once
 
-#include "flight/flight_values.h"
+#include "base/flight_values.h"
 
 inline double DegToRad(double degrees) { return degrees * g_dPi * (1.0 / 180); }
 inline double RadToDeg(double radians) { return radians / g_dPi * 180; }

@@ -1,7 +1,5 @@
-#include "flight/flight_values.h"
+#include "base/flight_values.h"
 
-#include "flight/vario.h"
-#include "flight/wind.h"
 
 double g_dVario = 0;
 std::atomic<double> g_dWindDir{0};
@@ -42,6 +40,4 @@ void ResetFlightValues() {
   g_dTimeBase = 0;
   g_bTimeBasePending = true;
   g_nRedrawCount = 0;
-  ResetVario();
-  ResetWindSectors();
 }

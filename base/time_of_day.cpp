@@ -1,4 +1,4 @@
-#include "flight/time_of_day.h"
+#include "base/time_of_day.h"
 
 namespace {
 constexpr int kDay = 24 * 3600;

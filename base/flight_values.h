@@ -31,5 +31,6 @@ extern double g_dTimeBase;                    // first non-zero GPRMC time [s si
 extern bool g_bTimeBasePending;               // the time base is not yet taken
 extern int g_nRedrawCount;                    // accepted fixes since the last repaint request
 
-// Back to the start values of a new process (for replays and tests).
+// Back to the start values of a new process (for replays and tests); the
+// computations' own memories are reset by ResetFlight (flight/flight_reset.h).
 void ResetFlightValues();

@@ -1,4 +1,4 @@
-#include "flight/text_format.h"
+#include "base/text_format.h"
 
 #include <array>
 #include <charconv>

@@ -1,0 +1,11 @@
+#include "flight/flight_reset.h"
+
+#include "base/flight_values.h"
+#include "flight/vario.h"
+#include "flight/wind.h"
+
+void ResetFlight() {
+  ResetFlightValues();
+  ResetVario();
+  ResetWindSectors();
+}

@@ -1,0 +1,6 @@
+// A new flight in the same process (replays, benchmarks, tests): the shared
+// flight values and the memories of the computations (the vario's ring of
+// altitudes, the wind's course sectors) back to their start values.
+#pragma once
+
+void ResetFlight();
