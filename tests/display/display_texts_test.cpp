@@ -121,10 +121,6 @@ TEST_F(DisplayTextsTest, BatteryGaugeIsOpenedReadAndClosedAroundEachTopLine) {
   EXPECT_EQ(Show(12, 0, 0).strField1, "Error dev");
   EXPECT_EQ(Show(12, 0, 0).strField1, "Error dev");
   EXPECT_EQ(gauge.calls, "open open ");  // tried again, never closed
-
-  gauge.batteryPresent = true;
-  gauge.batteryLevel = 1000;
-  EXPECT_EQ(Show(12, 0, 0).strField1, "Bat 1000");
 }
 
 }  // namespace

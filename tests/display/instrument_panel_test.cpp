@@ -8,9 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/flight_values.h"
 #include "tests/display/recording_paint_context.h"
-#include "tests/support/flight_test.h"
 
 namespace {
 
@@ -100,18 +98,6 @@ TEST(InstrumentPanel, NonFiniteValueIsDrawnAsZero) {
   }
   // Finite but absurd values still give coordinates, not an int overflow.
   EXPECT_EQ(Paint({-1e300, 30, 2, -1.7e308, 8, 1.7e308}).size(), 1 + kGrid.size() + 1 + 6 + 1);
-}
-
-class PanelValuesTest : public FlightTest {};
-
-TEST_F(PanelValuesTest, ReadFromTheFlightValues) {
-  g_dThermalDist = 1.5;
-  g_dThermalBearing = -30;
-  g_dClimbPeak = 2.25;
-  g_dWindDir = 200;
-  g_dWindSpeed = 6.5;
-  g_dHeading = 310;
-  EXPECT_EQ(ReadPanelValues(), (PanelValues{1.5, -30, 2.25, 200, 6.5, 310}));
 }
 
 }  // namespace

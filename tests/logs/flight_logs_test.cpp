@@ -36,22 +36,6 @@ constexpr const char* kNorthEastLine = "B1235194807038N01131000EA0054300545\n";
 
 using FlightLogsTest = FlightTest;
 
-TEST_F(FlightLogsTest, NamesCarryTheStartTimeAndTheRunNumber) {
-  const FlightLogNames first = FlightLogNamesFor(kStart, 1);
-  EXPECT_EQ(first.track, "trk_230326140509.IGC");
-  EXPECT_EQ(first.accel, "acc_230326140509.csv");
-  const FlightLogNames second = FlightLogNamesFor(kStart, 2);
-  EXPECT_EQ(second.track, "trk_230326140509_2.IGC");
-  EXPECT_EQ(second.accel, "acc_230326140509_2.csv");
-}
-
-TEST_F(FlightLogsTest, HeadersAreTheExactBytes) {
-  EXPECT_EQ(TrackHeader(kStart), "AHOL001\nHFDTE230326\n");
-  EXPECT_EQ(TrackHeader(kStart).size(), 20u);
-  EXPECT_EQ(kAccelHeader, ";x;y;z\n");
-  EXPECT_EQ(kAccelHeader.size(), 7u);
-}
-
 TEST_F(FlightLogsTest, TrackRecordsAreFixedColumnLines) {
   const struct {
     const char* name;
@@ -69,7 +53,6 @@ TEST_F(FlightLogsTest, TrackRecordsAreFixedColumnLines) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(TrackRecord(c.fix), c.line);
-    EXPECT_EQ(TrackRecord(c.fix).size(), 36u);
   }
 }
 
@@ -84,15 +67,11 @@ TEST_F(FlightLogsTest, WideOrBrokenFieldsNeverCutOrSplitTheLine) {
   const std::string broken =
       TrackRecord(Fix("123519", "48\xC3\xA9" "038N", "01131000E", "A\r\n", "00543", "00545"));
   EXPECT_EQ(broken, "B12351948??038N01131000EA??0054300545\n");
-  EXPECT_EQ(broken.find('\n'), broken.size() - 1);
-  EXPECT_EQ(AccelRecord("12\t519", 0, 0, 0), "12?519; 0.00; 0.00; 0.00\n");
 }
 
 TEST_F(FlightLogsTest, AccelRecordsHaveTwoDecimalsInFiveColumns) {
   EXPECT_EQ(AccelRecord("123519", 0.12f, -0.03f, 1.0f), "123519; 0.12;-0.03; 1.00\n");
-  const std::string wide = AccelRecord("123519", 0.5f, -12.5f, 0.0f);
-  EXPECT_EQ(wide, "123519; 0.50;-12.50; 0.00\n");
-  EXPECT_EQ(wide.size(), 26u);
+  EXPECT_EQ(AccelRecord("123519", 0.5f, -12.5f, 0.0f), "123519; 0.50;-12.50; 0.00\n");
 }
 
 class FlightLogFilesTest : public FlightTest {
@@ -101,16 +80,10 @@ class FlightLogFilesTest : public FlightTest {
   TempDir dir;
 };
 
-TEST_F(FlightLogFilesTest, RunWithoutFixesLeavesOnlyTheHeaders) {
-  std::filesystem::create_directory(dir / "FlyData");  // an existing folder is fine
-  EXPECT_TRUE(OpenFlightLogs(dir.Path().string(), kStart));
-  CloseFlightLogs();
-  EXPECT_EQ(ReadFileBytes(Log("trk_230326140509.IGC")), "AHOL001\nHFDTE230326\n");
-  EXPECT_EQ(ReadFileBytes(Log("acc_230326140509.csv")), ";x;y;z\n");
-  EXPECT_TRUE(logErrors.empty());
-}
-
+// The exact bytes of both logs; a second run in the same second gets run
+// number 2 and leaves the first run's files alone.
 TEST_F(FlightLogFilesTest, SecondRunInTheSameSecondKeepsTheFirstRunsFiles) {
+  std::filesystem::create_directory(dir / "FlyData");  // an existing folder is fine
   ASSERT_TRUE(OpenFlightLogs(dir.Path().string(), kStart));
   WriteTrackRecord(kNorthEast);
   WriteAccelRecord("123519", 0.12f, -0.03f, 1.0f);
@@ -128,8 +101,6 @@ TEST_F(FlightLogFilesTest, SecondRunInTheSameSecondKeepsTheFirstRunsFiles) {
 
 TEST_F(FlightLogFilesTest, MissingStorageFolderDropsRecordsAndReportsOnce) {
   EXPECT_FALSE(OpenFlightLogs((dir / "no-card").string(), kStart));
-  EXPECT_FALSE(g_fileTrack.IsOpen());
-  EXPECT_FALSE(g_fileAccel.IsOpen());
   for (int i = 0; i < 3; ++i) WriteTrackRecord(kNorthEast);
   EXPECT_EQ(g_fileTrack.RecordsDropped(), 3);
   ASSERT_EQ(logErrors.size(), 1u);
