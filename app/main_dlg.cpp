@@ -135,7 +135,7 @@ void CMainDlg::StartAcquisition() {
   const int baud = g_nBaudRate;
   // A receiver that is not plugged in yet is no reason to lose the flight:
   // the loop keeps reopening the port until it answers.
-  m_port.Open(port, baud);
+  OpenGpsPortAtStartUp(m_port);
   m_strPortInUse = port;
   m_nBaudInUse = baud;
   m_pLoop = std::make_unique<AcquisitionLoop>(m_port, *this, m_env.acquisition);
