@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -37,6 +38,10 @@ bool CSerialPort::Open(std::string_view name, int baud) {
     ::close(fd);
     return false;
   }
+  // The terminal's own exclusive mode keeps out the programs that do not
+  // lock (a GPS daemon started on hot-plug, a terminal program), which
+  // would otherwise take bytes out of the stream.
+  ::ioctl(fd, TIOCEXCL);
   m_hPort = fd;
 
   // The port is tried even when the driver refuses a setting: the receiver
@@ -74,7 +79,10 @@ void CSerialPort::Close() {
 }
 
 void CSerialPort::CloseHandleNow() {
-  if (m_hPort != kInvalidHandle) ::close(m_hPort);  // also releases the lock
+  if (m_hPort != kInvalidHandle) {
+    ::ioctl(m_hPort, TIOCNXCL);  // the next program may open the receiver
+    ::close(m_hPort);            // also releases the lock
+  }
   m_hPort = kInvalidHandle;
   m_nPos = m_nFilled = 0;
 }

@@ -7,8 +7,9 @@
 // the main window goes away, after the acquisition thread has been stopped
 // and joined: only Interrupt() may be called while another thread reads.
 //
-// The port opens with exclusive use (a second open of the same device, by
-// this program or another that also locks, fails), 8N1 raw at the rate
+// The port opens with exclusive use (a second open of the same device fails:
+// by this program or another that locks, through the lock; by any other
+// unprivileged program, through the terminal's exclusive mode), 8N1 raw at the rate
 // given, and proves itself with a test read of one byte. See port_name.h
 // for which device a name like "COM7:" stands for.
 #pragma once

@@ -33,6 +33,14 @@ AcquisitionLoop::AcquisitionLoop(ByteSource& port, InstrumentWindow& window,
 
 void AcquisitionLoop::AcquisitionThreadProc() {
   while (!m_bStop.load()) {
+    if (m_bReopen.exchange(false)) {
+      // A sentence begun on the old port must not be finished with bytes
+      // of the new one.
+      m_bInSentence = false;
+      m_state.strSentence.clear();
+      if (!m_port.Reopen()) PauseBeforeNextReopen();
+      continue;
+    }
     char byte = 0;
     switch (m_port.ReadByte(byte)) {
       case ReadStatus::kByte:
@@ -57,6 +65,11 @@ void AcquisitionLoop::RequestStop() {
     m_bStop = true;
   }
   m_stopWake.notify_all();
+  m_port.Interrupt();
+}
+
+void AcquisitionLoop::RequestReopen() {
+  m_bReopen = true;
   m_port.Interrupt();
 }
 

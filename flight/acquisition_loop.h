@@ -57,6 +57,12 @@ class AcquisitionLoop {
   // the loop has started.
   void RequestStop();
 
+  // Asks the loop to close the GPS port and open it again with the current
+  // g_strComPort and g_nBaudRate (a port or rate the pilot has just
+  // confirmed), on the loop's own thread and without losing the flight's
+  // state. Wakes a blocked read. Safe to call from any thread.
+  void RequestReopen();
+
   const AcquisitionState& State() const { return m_state; }
   long long AcceptedFixes() const { return m_nAcceptedFixes; }
 
@@ -79,6 +85,7 @@ class AcquisitionLoop {
   long long m_nAcceptedFixes = 0;
 
   std::atomic<bool> m_bStop{false};
+  std::atomic<bool> m_bReopen{false};
   std::mutex m_stopMutex;
   std::condition_variable m_stopWake;
 };

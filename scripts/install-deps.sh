@@ -3,7 +3,8 @@
 # instrument. Does nothing when they are all there already.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev fonts-dejavu-core)
 
 missing=()
 for package in "${packages[@]}"; do

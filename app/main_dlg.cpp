@@ -1,0 +1,244 @@
+#include "app/main_dlg.h"
+
+#include <algorithm>
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+#include "app/signal_closer.h"
+#include "base/settings_values.h"
+#include "device/sensors.h"
+#include "device/sysfs_sensors.h"
+#include "display/panel_widget.h"
+#include "logs/flight_logs.h"
+#include "settings/settings_file.h"
+#include "settings/storage_path.h"
+
+namespace {
+
+// The window's layout in the handheld's dialog units: 30 wide, 37 high.
+constexpr double kUnitsWide = 30, kUnitsHigh = 37;
+struct UnitRect {
+  double x, y, w, h;
+};
+constexpr UnitRect kField1{0, 1, 30, 8};
+constexpr UnitRect kField2{0, 11, 30, 8};
+constexpr UnitRect kField3{0, 21, 30, 8};
+constexpr UnitRect kSetButton{20, 30, 10, 7};
+// The panel takes the band below the fields, beside the button.
+constexpr UnitRect kPanel{0, 29, 20, 8};
+
+QLabel* MakeField(QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setFrameShape(QFrame::Box);
+  label->setLineWidth(2);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+bool IsBlank(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](unsigned char c) { return c == ' '; });
+}
+
+}  // namespace
+
+StartupEnvironment StartupEnvironment::Default() {
+  StartupEnvironment env;
+  env.modulePath = [] { return GetModulePath(); };
+  env.clock = CurrentLocalTime;
+  env.showMessage = [](QWidget* owner, const QString& text) {
+    if (SignalCloser::EndRequested()) return;
+    QMessageBox::information(owner, QGuiApplication::applicationDisplayName(), text,
+                             QMessageBox::Ok);
+  };
+  return env;
+}
+
+CMainDlg::CMainDlg(QWidget* parent, StartupEnvironment environment)
+    : QDialog(parent, Qt::Window),
+      m_hIcon(":/icon.png"),
+      m_env(std::move(environment)) {
+  m_hIcon.addFile(":/icon-16.png", QSize(16, 16));
+  m_pField1 = MakeField(this);
+  m_pField2 = MakeField(this);
+  m_pField3 = MakeField(this);
+  m_pPanel = new InstrumentPanelWidget(this);
+  m_pSetButton = new QPushButton("set", this);
+  m_pSetButton->setAutoDefault(false);
+  connect(m_pSetButton, &QPushButton::clicked, this, &CMainDlg::OnSetButton);
+  // The handheld's fields say "Static" and "Stat" until the start-up
+  // shows the (empty) texts.
+  m_pField1->setText("Static");
+  m_pField2->setText("Stat");
+  m_pField3->setText("Stat");
+}
+
+CMainDlg::~CMainDlg() {
+  StopAcquisition();
+  SetSettingsMessageHook(nullptr);
+}
+
+int CMainDlg::DoModal() {
+  OnInitDialog();
+  if (SignalCloser::EndRequested()) {
+    done(QDialog::Rejected);
+    return QDialog::Rejected;
+  }
+  return exec();
+}
+
+void CMainDlg::OnInitDialog() {
+  ShowStoredTexts();
+  setWindowIcon(m_hIcon);
+  const LocalTime start = m_env.clock();
+
+  const std::string modulePath = m_env.modulePath();
+  g_strStorageFolder = GetPathComponent(modulePath, 2);
+  if (g_strStorageFolder.empty()) {
+    // Without its own folder the instrument would write its settings and
+    // logs into the file system's root: it keeps none this run instead.
+    m_env.showMessage(this, "Can't find the program's folder: no settings and no logs are kept");
+    g_strSettingsPath.clear();
+    g_strComPort = "";
+  } else {
+    g_strSettingsPath = "\\" + g_strStorageFolder + "\\TermIni.INI";
+    OpenFlightLogs(g_strStorageFolder, start);
+    LoadSettings();
+  }
+  SetSettingsMessageHook([this](const std::string& message) {
+    m_env.showMessage(m_dlgSettings.isVisible() ? static_cast<QWidget*>(&m_dlgSettings) : this,
+                      QString::fromStdString(message));
+  });
+
+  if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+    setGeometry(screen->availableGeometry());
+  }
+
+  if (!g_strStorageFolder.empty()) InstallSysfsSensors(g_strStorageFolder);
+  OpenSensors([this](std::string_view message) {
+    m_env.showMessage(this, QString::fromUtf8(message.data(), static_cast<int>(message.size())));
+  });
+
+  StartAcquisition();
+}
+
+void CMainDlg::StartAcquisition() {
+  const std::string port = g_strComPort.Get();
+  // No port chosen yet (a first start without a settings file): nothing
+  // to read until the pilot picks one.
+  if (IsBlank(port)) return;
+  const int baud = g_nBaudRate;
+  // A receiver that is not plugged in yet is no reason to lose the flight:
+  // the loop keeps reopening the port until it answers.
+  OpenGpsPortAtStartUp(m_port);
+  m_strPortInUse = port;
+  m_nBaudInUse = baud;
+  m_pLoop = std::make_unique<AcquisitionLoop>(m_port, *this, m_env.acquisition);
+  AcquisitionLoop* loop = m_pLoop.get();
+  m_pThread = std::make_unique<std::thread>([loop] { loop->AcquisitionThreadProc(); });
+}
+
+void CMainDlg::StopAcquisition() {
+  if (!m_pThread) return;
+  m_pLoop->RequestStop();
+  m_pThread->join();
+  m_pThread.reset();
+  m_pLoop.reset();
+}
+
+void CMainDlg::OnSetButton() {
+  m_dlgSettings.setGeometry(geometry());
+  if (m_dlgSettings.DoModal() != QDialog::Accepted) return;
+  const std::string port = g_strComPort.Get();
+  const int baud = g_nBaudRate;
+  if (!m_pThread) {
+    StartAcquisition();
+  } else if (port != m_strPortInUse || baud != m_nBaudInUse) {
+    m_strPortInUse = port;
+    m_nBaudInUse = baud;
+    m_pLoop->RequestReopen();
+  }
+}
+
+void CMainDlg::done(int result) {
+  StopAcquisition();
+  QDialog::done(result);
+}
+
+void CMainDlg::ShowFieldTexts(const FieldTexts& texts) {
+  std::lock_guard<std::mutex> lock(m_handOverMutex);
+  m_pendingTexts = texts;
+  if (m_bTextsPending) return;  // the texts already on their way are replaced
+  m_bTextsPending = true;
+  QMetaObject::invokeMethod(this, [this] { TakeFieldTexts(); }, Qt::QueuedConnection);
+}
+
+void CMainDlg::TakeFieldTexts() {
+  {
+    std::lock_guard<std::mutex> lock(m_handOverMutex);
+    m_strField1 = std::move(m_pendingTexts.strField1);
+    m_strField2 = std::move(m_pendingTexts.strField2);
+    m_strField3 = std::move(m_pendingTexts.strField3);
+    m_bTextsPending = false;
+  }
+  ShowStoredTexts();
+}
+
+void CMainDlg::ShowStoredTexts() {
+  m_pField1->setText(QString::fromStdString(m_strField1));
+  m_pField2->setText(QString::fromStdString(m_strField2));
+  m_pField3->setText(QString::fromStdString(m_strField3));
+}
+
+void CMainDlg::RequestRepaint() {
+  std::lock_guard<std::mutex> lock(m_handOverMutex);
+  if (m_bRepaintPending) return;
+  m_bRepaintPending = true;
+  QMetaObject::invokeMethod(this, [this] {
+    {
+      std::lock_guard<std::mutex> lock(m_handOverMutex);
+      m_bRepaintPending = false;
+    }
+    m_pPanel->update();
+  }, Qt::QueuedConnection);
+}
+
+QLabel* CMainDlg::FieldLabel(int line) const {
+  return line == 1 ? m_pField1 : line == 2 ? m_pField2 : m_pField3;
+}
+
+void CMainDlg::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  LayOut();
+}
+
+void CMainDlg::LayOut() {
+  const double ux = width() / kUnitsWide, uy = height() / kUnitsHigh;
+  const auto place = [&](QWidget* w, const UnitRect& r) {
+    w->setGeometry(static_cast<int>(r.x * ux), static_cast<int>(r.y * uy),
+                   static_cast<int>(r.w * ux), static_cast<int>(r.h * uy));
+  };
+  place(m_pField1, kField1);
+  place(m_pField2, kField2);
+  place(m_pField3, kField3);
+  place(m_pSetButton, kSetButton);
+  place(m_pPanel, kPanel);
+
+  // Large text that scales with the window: as tall as the field allows,
+  // yet "E01131.000" (ten characters) still fits its width.
+  QFont font = this->font();
+  font.setFamilies({"Verdana", "DejaVu Sans"});
+  font.setBold(true);
+  const int fieldHeight = static_cast<int>(kField1.h * uy);
+  const int fieldWidth = static_cast<int>(kField1.w * ux);
+  font.setPixelSize(std::max(8, std::min(fieldHeight * 3 / 4, fieldWidth / 7)));
+  for (QLabel* field : {m_pField1, m_pField2, m_pField3}) field->setFont(font);
+  QFont buttonFont = font;
+  buttonFont.setPixelSize(std::max(8, static_cast<int>(kSetButton.h * uy) / 2));
+  m_pSetButton->setFont(buttonFont);
+}

@@ -1,0 +1,113 @@
+// The main window: three lines of large white-on-black text (top, middle,
+// bottom), the instrument panel below them and the "set" button, full
+// screen. Its initialisation is the instrument's start-up sequence:
+//
+//   icon -> local time, once -> storage folder -> settings path -> logs
+//   -> settings -> full-screen size -> sensors (messages when missing)
+//   -> GPS port and the acquisition thread
+//
+// The acquisition thread runs the flight core's loop over m_port and hands
+// the display texts and the repaint requests over to this window's thread.
+// Closing the window (its close button, Escape, or a signal that ends the
+// program) stops and joins that thread before the port and the logs go away.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+
+#include "device/serial_port.h"
+#include "display/display_texts.h"
+#include "flight/acquisition_loop.h"
+#include "logs/local_time.h"
+#include "settings/settings_dlg.h"
+
+class QLabel;
+class QPushButton;
+class InstrumentPanelWidget;
+
+// What the start-up takes from the machine; tests replace it.
+struct StartupEnvironment {
+  // The program's own path in the handheld's form ("" when it cannot be read).
+  std::function<std::string()> modulePath;
+  std::function<LocalTime()> clock;
+  // A message box owned by the window, with the application's title and an
+  // OK button.
+  std::function<void(QWidget* owner, const QString& text)> showMessage;
+  AcquisitionOptions acquisition;
+
+  static StartupEnvironment Default();
+};
+
+class CMainDlg : public QDialog, public InstrumentWindow {
+ public:
+  explicit CMainDlg(QWidget* parent = nullptr,
+                    StartupEnvironment environment = StartupEnvironment::Default());
+  ~CMainDlg() override;
+
+  // The start-up sequence, then the window runs until it is closed.
+  int DoModal();
+  void OnInitDialog();
+
+  // "set": the settings dialog; a port or rate confirmed with OK is used at
+  // once.
+  void OnSetButton();
+
+  // Ending the dialog, in any way, stops the acquisition first.
+  void done(int result) override;
+
+  // Called on the acquisition thread.
+  void ShowFieldTexts(const FieldTexts& texts) override;
+  void RequestRepaint() override;
+
+  bool IsAcquisitionRunning() const { return m_pThread != nullptr; }
+
+  // For the window's tests.
+  QLabel* FieldLabel(int line) const;   // 1 top, 2 middle, 3 bottom
+  InstrumentPanelWidget* Panel() const { return m_pPanel; }
+  QPushButton* SetButton() const { return m_pSetButton; }
+  CSettingsDlg& SettingsDialog() { return m_dlgSettings; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void StartAcquisition();
+  void StopAcquisition();
+  void TakeFieldTexts();
+  void LayOut();
+  void ShowStoredTexts();
+
+  CSettingsDlg m_dlgSettings;
+  CSerialPort m_port;
+  std::unique_ptr<AcquisitionLoop> m_pLoop;
+  std::unique_ptr<std::thread> m_pThread;
+  std::string m_strField1;   // top line (control 1002)
+  std::string m_strField2;   // middle line (control 1001)
+  std::string m_strField3;   // bottom line (control 1003)
+  QIcon m_hIcon;
+
+  StartupEnvironment m_env;
+  QLabel* m_pField1;
+  QLabel* m_pField2;
+  QLabel* m_pField3;
+  InstrumentPanelWidget* m_pPanel;
+  QPushButton* m_pSetButton;
+
+  // The port and rate the acquisition was last given.
+  std::string m_strPortInUse;
+  int m_nBaudInUse = 0;
+
+  // Hand-over from the acquisition thread: the newest texts wait here
+  // until this window's thread takes them.
+  std::mutex m_handOverMutex;
+  FieldTexts m_pendingTexts;
+  bool m_bTextsPending = false;
+  bool m_bRepaintPending = false;
+};

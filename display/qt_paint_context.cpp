@@ -1,0 +1,28 @@
+#include "display/qt_paint_context.h"
+
+#include <QBrush>
+#include <QRectF>
+
+QtPaintContext::QtPaintContext(QPainter& painter) : m_painter(painter) {
+  m_painter.setBrush(QBrush(Qt::white));
+}
+
+void QtPaintContext::SelectWhitePen() {
+  m_oldPen = m_painter.pen();
+  m_painter.setPen(QPen(QColor(255, 255, 255), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+}
+
+void QtPaintContext::RestorePen() { m_painter.setPen(m_oldPen); }
+
+void QtPaintContext::MoveTo(int x, int y) { m_current = QPoint(x, y); }
+
+void QtPaintContext::LineTo(int x, int y) {
+  const QPoint to(x, y);
+  m_painter.drawLine(m_current, to);
+  m_current = to;
+}
+
+void QtPaintContext::Ellipse(int left, int top, int right, int bottom) {
+  // The handheld's rectangle excludes its right and bottom edges.
+  m_painter.drawEllipse(QRectF(left, top, right - left, bottom - top));
+}

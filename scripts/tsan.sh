@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the window, port and loop tests with ThreadSanitizer and runs them:
+# the acquisition thread and the window thread must share nothing unguarded.
+#   scripts/tsan.sh          exit 0 when ThreadSanitizer reports nothing
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLIGHT_TSAN=ON \
+      -DFLIGHT_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build/tsan --target app_tests device_tests flight_tests
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+export QT_QPA_PLATFORM=offscreen
+for program in app/app_tests device/device_tests flight/flight_tests; do
+  echo "== $program"
+  "build/tsan/tests/$program" --gtest_brief=1
+done
+echo "ThreadSanitizer: no report"

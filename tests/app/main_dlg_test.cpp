@@ -1,0 +1,156 @@
+#include "app/main_dlg.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include "base/settings_values.h"
+#include "settings/settings_file.h"
+#include "settings/storage_path.h"
+#include "tests/support/flight_test.h"
+#include "tests/support/qt_test.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class MainDlgTest : public FlightTest {
+ protected:
+  void SetUp() override {
+    FlightTest::SetUp();
+    fs::create_directories(storage / "sys");  // a simulated sensor tree with no sensors
+  }
+
+  StartupEnvironment Environment() {
+    StartupEnvironment env;
+    env.modulePath = [this] { return HandheldModulePath(storage / "flight-instrument"); };
+    env.clock = [] { return LocalTime{2026, 3, 23, 14, 5, 9}; };
+    env.showMessage = [this](QWidget*, const QString& text) { messages.push_back(text); };
+    env.acquisition.reopenPause = 20ms;
+    return env;
+  }
+  void WriteSettings(const std::string& record) {
+    std::u16string text = Utf8ToUtf16(record);
+    std::ofstream(storage / "TermIni.INI", std::ios::binary)
+        .write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * 2));
+  }
+  void Bind(int n, const std::string& device) {
+    fs::remove(storage / ("COM" + std::to_string(n)));
+    fs::create_symlink(device, storage / ("COM" + std::to_string(n)));
+  }
+  std::string Track() { return ReadFileBytes(storage / "FlyData" / "trk_230326140509.IGC"); }
+  static QString Text(CMainDlg& dlg, int line) { return dlg.FieldLabel(line)->text(); }
+
+  TempDir storage;
+  QStringList messages;
+};
+
+TEST_F(MainDlgTest, WithoutASettingsFileTheWindowComesUpEmptyAndReadsNoGps) {
+  CMainDlg dlg(nullptr, Environment());
+  dlg.OnInitDialog();
+
+  EXPECT_EQ(messages, QStringList({"Not open sensor bar", "Not open sensor comp"}));
+  EXPECT_FALSE(dlg.IsAcquisitionRunning());
+  EXPECT_EQ(g_strComPort.Get(), "");
+  for (int line = 1; line <= 3; ++line) EXPECT_EQ(Text(dlg, line), "") << line;
+  EXPECT_EQ(Track(), "AHOL001\nHFDTE230326\n");
+  EXPECT_EQ(dlg.geometry(), QGuiApplication::primaryScreen()->availableGeometry());
+  EXPECT_EQ(g_strSettingsPath, "\\" + storage.Path().string() + "\\TermIni.INI");
+}
+
+TEST_F(MainDlgTest, AProgramWhosePathCannotBeReadKeepsNothing) {
+  StartupEnvironment env = Environment();
+  env.modulePath = [] { return std::string(); };
+  CMainDlg dlg(nullptr, env);
+  dlg.OnInitDialog();
+
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.front(), "Can't find the program's folder: no settings and no logs are kept");
+  EXPECT_FALSE(dlg.IsAcquisitionRunning());
+  EXPECT_FALSE(fs::exists(storage / "FlyData"));
+  EXPECT_FALSE(fs::exists("/FlyData"));
+}
+
+// The live loop's texts reach the right labels; closing while the read
+// waits for a silent receiver ends promptly and leaves whole records.
+TEST_F(MainDlgTest, ALiveReceiverFillsTheFieldsAndTheCloseEndsTheLoop) {
+  PtyReceiver receiver;
+  Bind(7, receiver.Device());
+  WriteSettings("COM7:, 9600,6,3,0,1,1, 7");  // top speed, middle altitude, bottom time
+  fs::create_directories(storage / "sys/bus/iio/devices/iio:device0");
+  std::ofstream(storage / "sys/bus/iio/devices/iio:device0/in_pressure_input") << "70.109\n";
+
+  CMainDlg dlg(nullptr, Environment());
+  dlg.OnInitDialog();
+  EXPECT_EQ(messages, QStringList({"Not open sensor comp"}));
+  ASSERT_TRUE(dlg.IsAcquisitionRunning());
+
+  ASSERT_TRUE(receiver.Send(FixSentences("123519") + FixSentences("123520")));
+  ASSERT_TRUE(WaitUntil([&] { return Text(dlg, 3) == "T 123520"; }));
+  EXPECT_EQ(Text(dlg, 1), "V  41");
+  EXPECT_EQ(Text(dlg, 2), "H  545");
+
+  const auto start = std::chrono::steady_clock::now();
+  dlg.done(QDialog::Rejected);
+  const auto closing = std::chrono::steady_clock::now() - start;
+  EXPECT_FALSE(dlg.IsAcquisitionRunning());
+  EXPECT_LT(closing, 2s) << "the stop wakes the blocked read";
+  // The first fix came before its GPGGA, the barometer reads 3000 m.
+  EXPECT_EQ(Track(), "AHOL001\nHFDTE230326\n"
+                     "B1235194807038N01131000EA0300000000\n"
+                     "B1235204807038N01131000EA0300000545\n");
+}
+
+// OK in the settings dialog uses a confirmed port at once: it starts the
+// acquisition after a start without settings, and moves it to another port.
+TEST_F(MainDlgTest, OkInTheSettingsDialogUsesTheChosenPortAtOnce) {
+  PtyReceiver first, second;
+  Bind(8, first.Device());
+  Bind(9, second.Device());
+  CMainDlg dlg(nullptr, Environment());
+  dlg.OnInitDialog();
+  ASSERT_FALSE(dlg.IsAcquisitionRunning());
+
+  const auto chooseAndConfirm = [&](int position) {
+    QTimer::singleShot(0, [&dlg, position] {
+      CSettingsDlg& settings = dlg.SettingsDialog();
+      settings.m_cbComPort->setCurrentIndex(position);
+      emit settings.m_cbComPort->activated(position);
+      settings.m_btnOk->click();
+    });
+    dlg.OnSetButton();
+  };
+  chooseAndConfirm(7);  // "Com8:"
+  ASSERT_TRUE(dlg.IsAcquisitionRunning());
+  ASSERT_TRUE(first.Send(FixSentences("100000")));
+  ASSERT_TRUE(WaitUntil([&] { return Text(dlg, 1) == "V  41"; }));
+
+  chooseAndConfirm(8);  // "Com9:"
+  ASSERT_TRUE(WaitUntil([&] {
+    second.Send(FixSentences("100001"));
+    return Track().find("B100001") != std::string::npos;
+  }));
+  EXPECT_EQ(g_strComPort.Get(), "COM9:");
+}
+
+TEST_F(MainDlgTest, EscapeClosesTheRunningWindow) {
+  CMainDlg dlg(nullptr, Environment());
+  QTimer::singleShot(0, [&dlg] {
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &escape);
+  });
+  EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+}  // namespace
