@@ -4,15 +4,12 @@
 #include <unistd.h>
 
 #include <future>
-#include <sstream>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "base/settings_values.h"
 #include "device/port_name.h"
 #include "device/serial_line.h"
-#include "logs/flight_logs.h"
 #include "tests/support/flight_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -68,11 +65,9 @@ TEST_F(SerialPortTest, PortNamesMapToLinksOrOnBoardPorts) {
   Bind(7, "/dev/gone");  // a link binds its name even while its device is missing
   const fs::path folder = storage.Path();
   const std::vector<std::tuple<std::string, fs::path, fs::path>> cases = {
-      {"COM1:", folder, "/dev/ttyS0"},   {"COM9:", folder, "/dev/ttyS8"},
-      {" com3: ", folder, "/dev/ttyS2"}, {"COM7:", folder, folder / "COM7"},
-      {"COM7:", {}, "/dev/ttyS6"},       {"", folder, {}},
-      {"COM0:", folder, {}},             {"COM7", folder, {}},
-      {"/dev/ttyUSB0", folder, {}}};
+      {"COM1:", folder, "/dev/ttyS0"}, {" com3: ", folder, "/dev/ttyS2"},
+      {"COM7:", folder, folder / "COM7"}, {"COM7:", {}, "/dev/ttyS6"},
+      {"", folder, {}}, {"COM7", folder, {}}, {"/dev/ttyUSB0", folder, {}}};
   for (const auto& [name, links, device] : cases) {
     EXPECT_EQ(PortDevicePath(name, links), device) << "'" << name << "'";
   }
@@ -186,54 +181,6 @@ TEST_F(SerialPortTest, ThePortIsForOneUserAtATime) {
   EXPECT_TRUE(port.Open("COM8:", 9600));  // opening again lets its own handle go first
   port.Close();
   EXPECT_TRUE(intruder.Open("COM8:", 9600));
-}
-
-std::string Rmc(const std::string& time) {
-  return "$GPRMC," + time + ",A,4807.038,N,01131.000,E,022.4,084.4,230394,,,A*6A\r\n";
-}
-
-// The loop over a real port, from the receiver's bytes to the track log,
-// through an unplug and a replug under a new name.
-TEST_F(SerialPortTest, TheLoopRecordsALiveReceiverAndRidesOutAnUnplug) {
-  ASSERT_TRUE(OpenFlightLogs(g_strStorageFolder, LocalTime{2026, 3, 23, 14, 5, 9}, false));
-  std::promise<void> texts[4];  // [n]: the n-th display update has come
-  int shown = 0;
-  RecordingWindow window;
-  window.onShow = [&] {
-    if (++shown < 4) texts[shown].set_value();
-  };
-  auto waitForText = [&](int n) {
-    return texts[n].get_future().wait_for(std::chrono::seconds(30)) == std::future_status::ready;
-  };
-
-  g_strComPort = std::string("COM7:");
-  Receiver first;
-  Bind(7, first.device);
-  // The test read takes the first "$": that sentence is never examined.
-  first.Send(Rmc("120000") + Rmc("120001") +
-              "$GPGGA,120001,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n" +
-              Rmc("120002"));
-  CSerialPort port;
-  ASSERT_TRUE(OpenGpsPortAtStartUp(port));
-  AcquisitionLoop loop(port, window, AcquisitionOptions{std::chrono::milliseconds(10)});
-  std::thread worker([&] { loop.AcquisitionThreadProc(); });
-  EXPECT_TRUE(waitForText(2));
-  Receiver second;
-  Bind(7, second.device);
-  second.Send("\n" + Rmc("120003"));  // the reopen's test read takes the "\n"
-  first.Unplug();
-  EXPECT_TRUE(waitForText(3));
-  loop.RequestStop();
-  worker.join();
-
-  std::vector<std::string> records;
-  std::istringstream track(ReadFileBytes(g_fileTrack.Path()));
-  for (std::string line; std::getline(track, line);) {
-    if (line.starts_with("B")) records.push_back(line);
-  }
-  EXPECT_EQ(records, (std::vector<std::string>{"B1200014807038N01131000EA0000000000",
-                                               "B1200024807038N01131000EA0000000545",
-                                               "B1200034807038N01131000EA0000000545"}));
 }
 
 }  // namespace

@@ -142,17 +142,4 @@ TEST_F(SysfsSensorsTest, BatteryIsTheFirstSystemBatteryWithACapacity) {
   }
 }
 
-TEST_F(SysfsSensorsTest, ASimulatedTreeInTheStorageFolderReplacesTheKernels) {
-  TempDir storage;
-  EXPECT_EQ(SensorRoot(storage.Path()), fs::path("/sys"));
-  EXPECT_EQ(SensorRoot({}), fs::path("/sys"));
-  fs::create_directories(storage / "sys/bus/iio/devices/iio:device0");
-  WriteFileBytes(storage / "sys/bus/iio/devices/iio:device0/in_pressure_input", "70.109\n");
-  EXPECT_EQ(InstallSysfsSensors(storage.Path()), storage / "sys");
-  ASSERT_NE(barOpenDevice(), 0);  // through the sensor library
-  EXPECT_NEAR(barGetAltitude(), 3000, 3);
-  EXPECT_EQ(compOpenDevice(), 0);
-  EXPECT_EQ(pwrOpenDevice(), 0);
-}
-
 }  // namespace
