@@ -1,6 +1,10 @@
 #include "app/main_dlg.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <utility>
 
 #include <QFont>
 #include <QGuiApplication>
@@ -8,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSocketNotifier>
 
 #include "app/signal_closer.h"
 #include "base/settings_values.h"
@@ -76,11 +81,19 @@ CMainDlg::CMainDlg(QWidget* parent, StartupEnvironment environment)
   m_pField1->setText("Static");
   m_pField2->setText("Stat");
   m_pField3->setText("Stat");
+
+  m_handOverBell = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (m_handOverBell >= 0) {
+    m_pHandOverNotifier = new QSocketNotifier(m_handOverBell, QSocketNotifier::Read, this);
+    connect(m_pHandOverNotifier, &QSocketNotifier::activated, this, &CMainDlg::TakeHandOver);
+  }
 }
 
 CMainDlg::~CMainDlg() {
   StopAcquisition();
   SetSettingsMessageHook(nullptr);
+  delete m_pHandOverNotifier;
+  if (m_handOverBell >= 0) ::close(m_handOverBell);
 }
 
 int CMainDlg::DoModal() {
@@ -172,40 +185,49 @@ void CMainDlg::done(int result) {
 
 void CMainDlg::ShowFieldTexts(const FieldTexts& texts) {
   std::lock_guard<std::mutex> lock(m_handOverMutex);
-  m_pendingTexts = texts;
-  if (m_bTextsPending) return;  // the texts already on their way are replaced
+  m_pendingTexts = texts;   // texts not taken yet are replaced by the newer ones
   m_bTextsPending = true;
-  QMetaObject::invokeMethod(this, [this] { TakeFieldTexts(); }, Qt::QueuedConnection);
+  RingHandOver();
 }
 
-void CMainDlg::TakeFieldTexts() {
+void CMainDlg::RequestRepaint() {
+  std::lock_guard<std::mutex> lock(m_handOverMutex);
+  m_bRepaintPending = true;
+  RingHandOver();
+}
+
+void CMainDlg::RingHandOver() {
+  // The counter only ever grows by one per hand-over, so the write cannot
+  // block or fail short of an overflow no flight reaches.
+  const std::uint64_t one = 1;
+  if (m_handOverBell < 0) return;
+  const ssize_t written = ::write(m_handOverBell, &one, sizeof one);
+  static_cast<void>(written);
+}
+
+void CMainDlg::TakeHandOver() {
+  std::uint64_t rings = 0;
+  const ssize_t taken = ::read(m_handOverBell, &rings, sizeof rings);
+  static_cast<void>(taken);
+  bool texts = false, repaint = false;
   {
     std::lock_guard<std::mutex> lock(m_handOverMutex);
-    m_strField1 = std::move(m_pendingTexts.strField1);
-    m_strField2 = std::move(m_pendingTexts.strField2);
-    m_strField3 = std::move(m_pendingTexts.strField3);
-    m_bTextsPending = false;
+    if (m_bTextsPending) {
+      m_strField1 = std::move(m_pendingTexts.strField1);
+      m_strField2 = std::move(m_pendingTexts.strField2);
+      m_strField3 = std::move(m_pendingTexts.strField3);
+    }
+    texts = std::exchange(m_bTextsPending, false);
+    repaint = std::exchange(m_bRepaintPending, false);
   }
-  ShowStoredTexts();
+  if (texts) ShowStoredTexts();
+  if (repaint) m_pPanel->update();
 }
 
 void CMainDlg::ShowStoredTexts() {
   m_pField1->setText(QString::fromStdString(m_strField1));
   m_pField2->setText(QString::fromStdString(m_strField2));
   m_pField3->setText(QString::fromStdString(m_strField3));
-}
-
-void CMainDlg::RequestRepaint() {
-  std::lock_guard<std::mutex> lock(m_handOverMutex);
-  if (m_bRepaintPending) return;
-  m_bRepaintPending = true;
-  QMetaObject::invokeMethod(this, [this] {
-    {
-      std::lock_guard<std::mutex> lock(m_handOverMutex);
-      m_bRepaintPending = false;
-    }
-    m_pPanel->update();
-  }, Qt::QueuedConnection);
 }
 
 QLabel* CMainDlg::FieldLabel(int line) const {

@@ -7,7 +7,9 @@
 //   -> GPS port and the acquisition thread
 //
 // The acquisition thread runs the flight core's loop over m_port and hands
-// the display texts and the repaint requests over to this window's thread.
+// the display texts and the repaint requests over to this window's thread:
+// it leaves them under a mutex and rings an eventfd that this thread's
+// event loop watches, so it never touches a Qt object itself.
 // Closing the window (its close button, Escape, or a signal that ends the
 // program) stops and joins that thread before the port and the logs go away.
 #pragma once
@@ -30,6 +32,7 @@
 
 class QLabel;
 class QPushButton;
+class QSocketNotifier;
 class InstrumentPanelWidget;
 
 // What the start-up takes from the machine; tests replace it.
@@ -80,7 +83,8 @@ class CMainDlg : public QDialog, public InstrumentWindow {
  private:
   void StartAcquisition();
   void StopAcquisition();
-  void TakeFieldTexts();
+  void TakeHandOver();
+  void RingHandOver();   // with m_handOverMutex held
   void LayOut();
   void ShowStoredTexts();
 
@@ -110,4 +114,6 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   FieldTexts m_pendingTexts;
   bool m_bTextsPending = false;
   bool m_bRepaintPending = false;
+  int m_handOverBell = -1;
+  QSocketNotifier* m_pHandOverNotifier = nullptr;
 };

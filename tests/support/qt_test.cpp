@@ -1,5 +1,6 @@
 #include "tests/support/qt_test.h"
 
+#include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <thread>
@@ -12,7 +13,11 @@ PtyReceiver::PtyReceiver() {
   termios raw{};
   ::cfmakeraw(&raw);
   char name[128] = {};
-  if (::openpty(&m_master, &m_line, name, &raw, nullptr) == 0) m_device = name;
+  if (::openpty(&m_master, &m_line, name, &raw, nullptr) != 0) return;
+  m_device = name;
+  // A program under test that died leaves nobody reading the line: a full
+  // buffer must fail the send, not hang the test.
+  ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
 }
 
 PtyReceiver::~PtyReceiver() {
