@@ -10,27 +10,18 @@ TEST(TimeOfDay, SecondsSinceMidnightFromHhmmss) {
   EXPECT_EQ(SecondsOfDay(999e99), 0);  // a garbage time text, not a crash
 }
 
-TEST(TimeOfDay, ElapsedTimeKeepsIncreasingAcrossUtcMidnight) {
-  // An Australian flight: time base 23:59:50 UTC, fixes every 5 s.
-  ElapsedClock clock;
-  const int base = SecondsOfDay(235950);
-  EXPECT_EQ(clock.Elapsed(base, SecondsOfDay(235950)), 0);
-  EXPECT_EQ(clock.Elapsed(base, SecondsOfDay(0)), 10);
-  EXPECT_EQ(clock.Elapsed(base, SecondsOfDay(5)), 15);
-  EXPECT_EQ(clock.Elapsed(base, SecondsOfDay(120000)), 12 * 3600 + 10);
-}
-
-TEST(TimeOfDay, SmallStepsBackStayBack) {
-  // A receiver repeating an older time is not a new day.
-  ElapsedClock clock;
-  const int base = SecondsOfDay(100000);
-  EXPECT_EQ(clock.Elapsed(base, SecondsOfDay(100010)), 10);
-  EXPECT_EQ(clock.Elapsed(base, SecondsOfDay(95959)), -1);
-  // ...and a stale time from before midnight after the wrap is the old day.
-  ElapsedClock night;
-  const int late = SecondsOfDay(235900);
-  EXPECT_EQ(night.Elapsed(late, SecondsOfDay(10)), 70);
-  EXPECT_EQ(night.Elapsed(late, SecondsOfDay(235959)), 59);
+// Each new time is taken on the day that puts it nearest to the one before.
+TEST(TimeOfDay, ElapsedTimeKeepsIncreasingAcrossUtcMidnightWhileStepsBackStayBack) {
+  ElapsedClock flight, repeating, stale;  // flight: Australian, fixes every 5 s
+  const int late = SecondsOfDay(235950);
+  EXPECT_EQ(flight.Elapsed(late, SecondsOfDay(235950)), 0);
+  EXPECT_EQ(flight.Elapsed(late, SecondsOfDay(0)), 10);
+  EXPECT_EQ(flight.Elapsed(late, SecondsOfDay(5)), 15);
+  EXPECT_EQ(flight.Elapsed(late, SecondsOfDay(120000)), 12 * 3600 + 10);
+  EXPECT_EQ(repeating.Elapsed(SecondsOfDay(100000), SecondsOfDay(100010)), 10);
+  EXPECT_EQ(repeating.Elapsed(SecondsOfDay(100000), SecondsOfDay(95959)), -1);  // not a new day
+  EXPECT_EQ(stale.Elapsed(late, SecondsOfDay(10)), 20);
+  EXPECT_EQ(stale.Elapsed(late, SecondsOfDay(235959)), 9);  // after the wrap: the old day
 }
 
 TEST(TimeOfDay, SpanSinceAnEarlierTimeOfDay) {

@@ -28,15 +28,12 @@ struct Receiver {
     device = name;
   }
   ~Receiver() { Unplug(); }
-  void Send(const std::string& bytes) {
-    ASSERT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
+  void Send(const std::string& bytes) { ASSERT_EQ(::write(master, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
   void Unplug() {
     if (master >= 0) ::close(master), ::close(line);
     master = line = -1;
   }
-  int master = -1;
-  int line = -1;
+  int master = -1, line = -1;
   std::string device;
 };
 
@@ -45,6 +42,7 @@ class SerialPortTest : public FlightTest {
   void SetUp() override {
     FlightTest::SetUp();
     g_strStorageFolder = storage.Path().string();
+    Bind(9, receiver.device);
   }
   // Points the link for COM<n> at `device`, as the pilot does with ln -sf.
   void Bind(int n, const fs::path& device) {
@@ -57,44 +55,46 @@ class SerialPortTest : public FlightTest {
     while (bytes.size() < count && port.ReadByte(byte) == ReadStatus::kByte) bytes.push_back(byte);
     return bytes;
   }
+  static ReadStatus ReadOne(CSerialPort& port) {
+    char byte = 0;
+    return port.ReadByte(byte);
+  }
 
   TempDir storage;
+  Receiver receiver;  // on COM9
 };
-
-TEST_F(SerialPortTest, PortNamesMapToLinksOrOnBoardPorts) {
-  Bind(7, "/dev/gone");  // a link binds its name even while its device is missing
-  const fs::path folder = storage.Path();
-  const std::vector<std::tuple<std::string, fs::path, fs::path>> cases = {
-      {"COM1:", folder, "/dev/ttyS0"}, {" com3: ", folder, "/dev/ttyS2"},
-      {"COM7:", folder, folder / "COM7"}, {"COM7:", {}, "/dev/ttyS6"},
-      {"", folder, {}}, {"COM7", folder, {}}, {"/dev/ttyUSB0", folder, {}}};
-  for (const auto& [name, links, device] : cases) {
-    EXPECT_EQ(PortDevicePath(name, links), device) << "'" << name << "'";
-  }
-}
 
 TEST_F(SerialPortTest, NamesWithoutAUsableDeviceFailAndLeaveThePortClosed) {
   WriteFileBytes(storage / "track.nmea", "$GPRMC\r\n");
-  Bind(1, "/dev/gone");
+  Bind(1, "/dev/gone");  // a link binds its name even while its device is missing
   Bind(2, storage / "track.nmea");  // a file is no serial port,
   Bind(3, "/dev/null");             // nor a device that is no terminal
+  const fs::path folder = storage.Path();
+  const std::vector<std::tuple<std::string, fs::path, fs::path>> cases = {  // name, links, device
+      {"COM5:", folder, "/dev/ttyS4"}, {" com4: ", folder, "/dev/ttyS3"}, {"COM1:", folder, folder / "COM1"},
+      {"COM1:", {}, "/dev/ttyS0"}, {"", folder, {}}, {"COM7", folder, {}}, {"/dev/ttyUSB0", folder, {}}};
+  for (const auto& [name, links, device] : cases) EXPECT_EQ(PortDevicePath(name, links), device) << name;
   CSerialPort port;
   for (const std::string name : {"", "COM1:", "COM2:", "COM3:", "LPT1:"}) {
     EXPECT_FALSE(port.Open(name, 9600) || port.IsOpen()) << "'" << name << "'";
   }
-  char byte = 0;
-  EXPECT_EQ(port.ReadByte(byte), ReadStatus::kFailed);  // the loop will reopen
-  const auto start = std::chrono::steady_clock::now();
-  port.Close();  // closed already: no wait
-  EXPECT_LT(std::chrono::steady_clock::now() - start, CSerialPort::kCloseWait);
+  EXPECT_EQ(ReadOne(port), ReadStatus::kFailed);  // the loop will reopen
 }
 
-TEST_F(SerialPortTest, TestReadTakesOneByteAndTheRestArrivesInOrder) {
-  Receiver receiver;
-  Bind(2, receiver.device);
+TEST_F(SerialPortTest, EveryRateIsSetRaw8N1AndTheTestReadTakesOneByteOnly) {
+  for (int baud : {300, 2400, 4800, 9600, 19200, 28800, 33600, 57600, 115200}) {
+    receiver.Send("x");
+    CSerialPort port;
+    ASSERT_TRUE(port.Open("COM9:", baud)) << baud;
+    termios line{};
+    ASSERT_EQ(::tcgetattr(receiver.line, &line), 0);
+    EXPECT_EQ(SerialLineRate(receiver.line), baud);
+    EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8}) << baud;
+    EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u) << baud;
+  }
   receiver.Send("x$GP");
   CSerialPort port;
-  ASSERT_TRUE(port.Open("COM2:", 4800));
+  ASSERT_TRUE(port.Open("COM9:", 4800));
   // Writes of growing size, more than the port reads at a time.
   std::string sent = "$GP";
   for (int i = 0; sent.size() < 700; ++i) sent += "RMC," + std::to_string(i) + ",";
@@ -104,83 +104,40 @@ TEST_F(SerialPortTest, TestReadTakesOneByteAndTheRestArrivesInOrder) {
     received += Read(port, std::min(piece, sent.size() - pos));
   }
   EXPECT_EQ(received, sent);
-
-  const auto start = std::chrono::steady_clock::now();
-  port.Close();
-  EXPECT_GE(std::chrono::steady_clock::now() - start, CSerialPort::kCloseWait);
-  EXPECT_FALSE(port.IsOpen());
 }
 
-TEST_F(SerialPortTest, EveryRateOfTheSettingsIsSetRaw8N1) {
-  Receiver receiver;
-  Bind(5, receiver.device);
-  for (int baud : {300, 2400, 4800, 9600, 19200, 28800, 33600, 57600, 115200}) {
-    receiver.Send("x");
-    CSerialPort port;
-    ASSERT_TRUE(port.Open("COM5:", baud)) << baud;
-    termios line{};
-    ASSERT_EQ(::tcgetattr(receiver.line, &line), 0);
-    EXPECT_EQ(SerialLineRate(receiver.line), baud);
-    EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8}) << baud;
-    EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u) << baud;
-  }
-}
-
-TEST_F(SerialPortTest, SilentReceiverNeitherHoldsUpOpenNorBlocksAStop) {
-  Receiver receiver;
-  Bind(4, receiver.device);
+TEST_F(SerialPortTest, SilentReceiverNeitherHoldsUpOpenNorBlocksAStopAndIsFoundAgainAfterAnUnplug) {
+  g_strComPort = std::string("COM9:");
   CSerialPort port;
-  auto opened = std::async(std::launch::async, [&] { return port.Open("COM4:", 9600); });
+  auto opened = std::async(std::launch::async, [&] { return OpenGpsPortAtStartUp(port); });
   ASSERT_EQ(opened.wait_for(std::chrono::seconds(30)), std::future_status::ready);
   EXPECT_TRUE(opened.get());  // waiting in vain is no failure
-
-  auto read = std::async(std::launch::async, [&] {
-    char byte = 0;
-    return port.ReadByte(byte);
-  });
+  auto read = std::async(std::launch::async, [&] { return ReadOne(port); });
   port.Interrupt();
   EXPECT_EQ(read.get(), ReadStatus::kNoByte);  // hangs here if not woken
-  receiver.Send("$");
-  EXPECT_EQ(Read(port, 1), "$");  // woken once; reading goes on
-}
-
-TEST_F(SerialPortTest, UnpluggedReceiverFailsTheReadAndIsFoundAgainUnderItsNewName) {
-  g_strComPort = std::string("COM6:");
-  Receiver first;
-  Bind(6, first.device);
-  first.Send("x12");
-  CSerialPort port;
-  ASSERT_TRUE(OpenGpsPortAtStartUp(port));
-  EXPECT_EQ(Read(port, 2), "12");
-
-  first.Unplug();
-  char byte = 0;
-  EXPECT_EQ(port.ReadByte(byte), ReadStatus::kFailed);
-  // Unplugged, the receiver's /dev/serial/by-id name is gone and the link
-  // dangles. (Its old /dev/pts number may be handed to another terminal at
-  // any moment, so the test does not rely on it staying free.)
-  Bind(6, storage / "usb-receiver-unplugged");
-  EXPECT_FALSE(port.Reopen());
-  EXPECT_FALSE(port.IsOpen());
-
+  receiver.Send("12");
+  EXPECT_EQ(Read(port, 2), "12");  // woken once; reading goes on
+  receiver.Unplug();
+  EXPECT_EQ(ReadOne(port), ReadStatus::kFailed);
+  // Unplugged, its /dev/serial/by-id name is gone and the link dangles (the
+  // old /dev/pts number may go to another terminal at any moment).
+  Bind(9, storage / "usb-receiver-unplugged");
+  EXPECT_FALSE(port.Reopen() || port.IsOpen());
   Receiver second;
-  Bind(6, second.device);
+  Bind(9, second.device);
   second.Send("x34");
   EXPECT_TRUE(port.Reopen());
   EXPECT_EQ(Read(port, 2), "34");
 }
 
 TEST_F(SerialPortTest, ThePortIsForOneUserAtATime) {
-  Receiver receiver;
-  Bind(8, receiver.device);
   receiver.Send("xyz");  // a test byte for each open that succeeds
-  CSerialPort port;
-  CSerialPort intruder;
-  ASSERT_TRUE(port.Open("COM8:", 9600));
-  EXPECT_FALSE(intruder.Open("COM8:", 9600) || intruder.IsOpen());
-  EXPECT_TRUE(port.Open("COM8:", 9600));  // opening again lets its own handle go first
+  CSerialPort port, intruder;
+  ASSERT_TRUE(port.Open("COM9:", 9600));
+  EXPECT_FALSE(intruder.Open("COM9:", 9600) || intruder.IsOpen());
+  EXPECT_TRUE(port.Open("COM9:", 9600));  // opening again lets its own handle go first
   port.Close();
-  EXPECT_TRUE(intruder.Open("COM8:", 9600));
+  EXPECT_TRUE(intruder.Open("COM9:", 9600));
 }
 
 }  // namespace

@@ -27,40 +27,33 @@ class SysfsSensorsTest : public FlightTest {
   SysfsSensors sensors{sys.dir.Path()};
 };
 
-TEST_F(SysfsSensorsTest, BarometerGivesTheStandardAtmosphereAltitude) {
-  const std::vector<std::pair<Files, int>> cases = {  // pressure files, altitude [m]
+TEST_F(SysfsSensorsTest, BarometerGivesTheStandardAtmosphereAltitudeAndGarbageIsNoReading) {
+  const std::vector<std::pair<Files, int>> cases = {  // pressure files, altitude [m] (-1: none opens)
       {{{"in_pressure_input", "101.325"}}, 0},
       {{{"in_pressure_input", "70.109"}}, 3000},
       {{{"in_pressure_input", "89.876"}}, 1000},
       {{{"in_pressure_raw", "70000"}, {"in_pressure_offset", "109"}, {"in_pressure_scale", "0.001"}}, 3000},
-      {{{"in_pressure_raw", "101325"}, {"in_pressure_scale", "0.001"}}, 0}};
+      {{{"in_pressure_raw", "101325"}, {"in_pressure_scale", "0.001"}}, 0},
+      {{{"in_pressure_raw", "101325"}, {"in_pressure_scale", "x"}}, -1},
+      {{}, -1}};
   for (const auto& [files, altitude] : cases) {
     FakeSysfs tree;
-    tree.Iio(10, {{"in_pressure_input", "50.0"}});  // after device 2 in number order
-    tree.Iio(0, {{"in_accel_x_raw", "0"}});         // no pressure channel: passed over
+    tree.Iio(0, {{"in_accel_x_raw", "0"}});  // no pressure channel: passed over
     tree.Iio(2, files);
+    if (altitude >= 0) tree.Iio(10, {{"in_pressure_input", "50.0"}});  // after device 2 in number order
     SysfsSensors barometer(tree.dir.Path());
-    ASSERT_TRUE(barometer.OpenBarometer()) << files[0].second;
-    EXPECT_NEAR(barometer.BarometricAltitude(), altitude, 3) << files[0].second;
+    ASSERT_EQ(barometer.OpenBarometer(), altitude >= 0) << ::testing::PrintToString(files);
+    EXPECT_NEAR(altitude >= 0 ? barometer.BarometricAltitude() : -1, altitude, 3);
   }
   EXPECT_LT(PressureAltitude(1030.0), 0.0);  // high pressure at sea level
-}
-
-TEST_F(SysfsSensorsTest, GarbageIsNoBarometerAndAFailedReadingKeepsTheLastAltitude) {
-  EXPECT_FALSE(sensors.OpenBarometer());  // no IIO devices at all
   for (const std::string garbage : {"", "abc", "101,325", "1e999", "nan", "101325", "0", "-5"}) {
     sys.Iio(0, {{"in_pressure_input", garbage}});
     EXPECT_FALSE(sensors.OpenBarometer()) << "'" << garbage << "'";
   }
-  sys.Iio(1, {{"in_pressure_raw", "101325"}, {"in_pressure_scale", "x"}});
-  EXPECT_FALSE(sensors.OpenBarometer()) << "unreadable scale";
-
   sys.Iio(0, {{"in_pressure_input", "70.109"}});
   ASSERT_TRUE(sensors.OpenBarometer());
   sys.Iio(0, {{"in_pressure_input", "garbage"}});
-  EXPECT_NEAR(sensors.BarometricAltitude(), 3000, 3);
-  sys.Iio(0, {{"in_pressure_input", "101.325"}});
-  EXPECT_EQ(sensors.BarometricAltitude(), 0);
+  EXPECT_NEAR(sensors.BarometricAltitude(), 3000, 3);  // a failed reading keeps the last altitude
 }
 
 // Magnetometer and accelerometer in one device, as many chips have them.
@@ -71,7 +64,7 @@ void PutCompass(FakeSysfs& sys, const std::string& x, const std::string& y, cons
               {"in_accel_scale", "0.00980665"}, {"in_accel_y_scale", "0.0196133"}});
 }
 
-TEST_F(SysfsSensorsTest, CompassPointsTheTopEdgeAtTheCardinalHeadings) {
+TEST_F(SysfsSensorsTest, CompassPointsTheTopEdgeAtTheCardinalHeadingsInAnEarthLikeFieldOnly) {
   const std::vector<std::tuple<std::string, std::string, int>> cases = {  // x, y, heading
       {"0", "300", 0}, {"-300", "0", 90}, {"0", "-300", 180}, {"300", "0", 270}, {"-212", "-212", 135}};
   for (const auto& [x, y, heading] : cases) {
@@ -85,12 +78,7 @@ TEST_F(SysfsSensorsTest, CompassPointsTheTopEdgeAtTheCardinalHeadings) {
   EXPECT_FLOAT_EQ(g[0], 0.0f);
   EXPECT_FLOAT_EQ(g[1], -0.2f);  // the y axis has a scale of its own
   EXPECT_FLOAT_EQ(g[2], 1.0f);
-}
 
-TEST_F(SysfsSensorsTest, CompassIsTrustedOnlyInAnEarthLikeFieldAndNeedsBothSensors) {
-  PutCompass(sys, "-300", "0");
-  ASSERT_TRUE(sensors.OpenCompass());
-  ASSERT_EQ(sensors.CompassDirection(), 90);
   for (const auto& [x, y, z] : std::vector<std::tuple<std::string, std::string, std::string>>{
            {"0", "30", "40"},     // too weak
            {"0", "3000", "400"},  // a magnet nearby
@@ -99,9 +87,8 @@ TEST_F(SysfsSensorsTest, CompassIsTrustedOnlyInAnEarthLikeFieldAndNeedsBothSenso
     PutCompass(sys, x, y, z);
     EXPECT_FALSE(sensors.CompassCalibrated()) << x << "," << y << "," << z;
   }
-  EXPECT_EQ(sensors.CompassDirection(), 90);  // a failed reading keeps the last direction
+  EXPECT_EQ(sensors.CompassDirection(), 135);  // a failed reading keeps the last direction
   sys.Iio(3, {{"in_accel_z_raw", "junk"}});
-  float g[3] = {9, 9, 9};
   sensors.GSensor(g[0], g[1], g[2]);
   EXPECT_EQ(std::vector<float>(g, g + 3), (std::vector<float>{0, 0, 0}));
 
@@ -109,36 +96,28 @@ TEST_F(SysfsSensorsTest, CompassIsTrustedOnlyInAnEarthLikeFieldAndNeedsBothSenso
   SysfsSensors compass(tree.dir.Path());
   tree.Iio(0, {{"in_magn_x_raw", "1"}, {"in_magn_y_raw", "1"}, {"in_magn_z_raw", "1"}});
   EXPECT_FALSE(compass.OpenCompass()) << "no accelerometer";
-  tree.Iio(1, {{"in_accel_x_raw", "1"}, {"in_accel_y_raw", "1"}, {"in_accel_z_raw", "1e300"}});
-  EXPECT_FALSE(compass.OpenCompass()) << "an acceleration no sensor measures";
-  tree.Iio(1, {{"in_accel_z_raw", "1"}});
+  tree.Iio(1, {{"in_accel_x_raw", "1"}, {"in_accel_y_raw", "1"}, {"in_accel_z_raw", "1"}});
   EXPECT_TRUE(compass.OpenCompass());
 }
 
 TEST_F(SysfsSensorsTest, BatteryIsTheFirstSystemBatteryWithACapacity) {
-  struct Supply {
-    std::string name, type, scope, capacity;
-  };
+  struct Supply { std::string name, type, scope, capacity; };
   const std::vector<std::pair<std::vector<Supply>, int>> cases = {  // supplies, level (-1: none opens)
       {{{"BAT0", "Battery", "", "87"}}, 87},
       {{{"AC", "Mains", "", "100"}, {"BAT1", "Battery", "", "0"}}, 0},
       {{{"hid-mouse", "Battery", "Device", "40"}, {"max170xx", "Battery", "System", "62"}}, 62},
       {{{"AC", "Mains", "", ""}}, -1},
-      {{}, -1},
       {{{"BAT0", "Battery", "", "full"}}, -1},
-      {{{"BAT0", "Battery", "", "150"}}, -1},
+      {{{"BAT0", "Battery", "", "101"}}, -1},
       {{{"BAT0", "Battery", "", "55.5"}}, -1}};
   for (const auto& [supplies, level] : cases) {
     FakeSysfs tree;
-    tree.Put("class/power_supply", {});
     for (const Supply& s : supplies) {
       tree.Put("class/power_supply/" + s.name, {{"type", s.type}, {"capacity", s.capacity}});
       if (!s.scope.empty()) tree.Put("class/power_supply/" + s.name, {{"scope", s.scope}});
     }
     SysfsSensors gauge(tree.dir.Path());
-    EXPECT_EQ(gauge.OpenBattery() ? gauge.BatteryLevel() : -1, level)
-        << (supplies.empty() ? "none" : supplies.back().name + " " + supplies.back().capacity);
-    gauge.CloseBattery();
+    EXPECT_EQ(gauge.OpenBattery() ? gauge.BatteryLevel() : -1, level) << supplies.back().capacity;
   }
 }
 

@@ -1,8 +1,5 @@
 #include "display/display_texts.h"
 
-#include <functional>
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "base/flight_values.h"
@@ -11,116 +8,70 @@
 
 namespace {
 
-// Logs the gauge's calls; a close also logs the top line as it stands then.
-struct GaugeLog : ScriptedSensors {
-  bool OpenBattery() override { calls += "open "; return batteryPresent; }
-  int BatteryLevel() override { calls += "level "; return batteryLevel; }
-  void CloseBattery() override { calls += "close(" + shown->strField1 + ") "; }
-  const FieldTexts* shown = nullptr;
-  std::string calls;
-};
-
-class DisplayTextsTest : public FlightTest {
+// Also the sensors: logs the battery gauge's calls, a close with the top line as it stands.
+class DisplayTextsTest : public FlightTest, public ScriptedSensors {
  protected:
   void SetUp() override {
     FlightTest::SetUp();
-    SetSensorBackend(&gauge);
-    gauge.shown = &texts;
-    SetCockpit();
-  }
-  void SetCockpit() {
-    gauge.batteryLevel = 87;
-    gauge.batteryPresent = true;
+    SetSensorBackend(this);
     // A cockpit in which every value has digits of its own.
-    state.strSpeed = " 41"; state.dSpeed = 41.44; state.dAltGps = 523.2; state.dCourse = 7.6;
-    state.strLonHemi = "E"; state.strLonText = "01131.000";
-    state.strLatHemi = "N"; state.strLatText = "5535.111"; state.strTime = "123519";
+    batteryLevel = 87; state.strSpeed = " 41"; state.dSpeed = 41.44; state.dAltGps = 523.2;
+    state.dCourse = 7.6; state.strLonHemi = "E"; state.strLonText = "01131.000";
+    state.strTime = "123519"; state.strLatHemi = "N"; state.strLatText = "5535.111";
     state.dAltBaro = 1234; state.dBearingThermal = -12.6; state.dMagVar = 5;
-    state.dBearingStart = -45;
-    g_dWindDir = 90; g_dWindSpeed = 3.4; g_dVario = 1.26; g_dGlideRatio = 10;
-    g_dHeading = 275.4; g_dSpeedOnHeading = 52.7; g_dAirspeed = 61.2;
+    state.dBearingStart = -45; g_dWindDir = 90; g_dWindSpeed = 3.4; g_dVario = 1.26;
+    g_dGlideRatio = 10; g_dHeading = 275.4; g_dSpeedOnHeading = 52.7; g_dAirspeed = 61.2;
     g_dThermalDist = 0.84; g_dCompassDir = 358; g_dStartDist = 2.345;
   }
-  FieldTexts Show(int top, int middle, int bottom) {
-    g_nFieldSel1 = top;
-    g_nFieldSel2 = middle;
-    g_nFieldSel3 = bottom;
+  bool OpenBattery() override { calls += "open "; return batteryPresent; }
+  int BatteryLevel() override { calls += "level "; return batteryLevel; }
+  void CloseBattery() override { calls += "close(" + texts.strField1 + ") "; }
+  // The three lines for the field codes, as "top|middle|bottom".
+  std::string Show(int top, int middle, int bottom) {
+    g_nFieldSel1 = top; g_nFieldSel2 = middle; g_nFieldSel3 = bottom;
     UpdateDisplayTexts(state, texts);
-    return texts;
+    return texts.strField1 + "|" + texts.strField2 + "|" + texts.strField3;
   }
 
-  GaugeLog gauge;
+  std::string calls;
   AcquisitionState state;
   FieldTexts texts;
 };
 
 TEST_F(DisplayTextsTest, EveryCodeOfEveryField) {
-  const struct { int code; const char *top, *middle, *bottom; } rows[] = {
-      {-1, " 41", " 41", " 41"},
-      {0, "V  41", "V  41", "V  41"},
-      {1, "H  523", "H  523", "H  523"},
-      {2, "K   8", "K   8", "K   8"},
-      {3, "Wd 270", "Wd 270", "Wd 270"},
-      {4, "Wf  3", "Wf  3", "Wf  3"},
-      {5, "E01131.000", "E01131.000", "E01131.000"},
-      {6, "N5535.111", "N5535.111", "N5535.111"},
-      {7, "123519", "T 123519", "T 123519"},
-      {8, "Var 1.3", "Var 1.3", "Var 1.3"},
-      {9, "FI 275", "TAS  61", "TAS  61"},
-      {10, "WX  53", "Var 1.3", "Var 1.3"},
-      {11, "Var 1.3", "Dist 0.8", "Dist 0.8"},
-      {12, "Bat  87", "Ugol -13", "Ugol -13"},
-      {13, "Hb1234", "Hb1234", "Hb 1234"},
-      {14, "TAS  61", " 41", "FIm  363"},
-      {15, " 41", " 41", "S0  2.3"},
-      {16, " 41", " 41", "A0  -45"},
-      {17, " 41", " 41", " 41"},
+  const struct { int code; const char* shown; } rows[] = {
+      {-1, " 41| 41| 41"}, {17, " 41| 41| 41"},  // no selection, past the list
+      {0, "V  41|V  41|V  41"}, {1, "H  523|H  523|H  523"}, {2, "K   8|K   8|K   8"},
+      {3, "Wd 270|Wd 270|Wd 270"}, {4, "Wf  3|Wf  3|Wf  3"},
+      {5, "E01131.000|E01131.000|E01131.000"}, {6, "N5535.111|N5535.111|N5535.111"},
+      {7, "123519|T 123519|T 123519"}, {8, "Var 1.3|Var 1.3|Var 1.3"},
+      {9, "FI 275|TAS  61|TAS  61"}, {10, "WX  53|Var 1.3|Var 1.3"},
+      {11, "Var 1.3|Dist 0.8|Dist 0.8"}, {12, "Bat  87|Ugol -13|Ugol -13"},
+      {13, "Hb1234|Hb1234|Hb 1234"}, {14, "TAS  61| 41|FIm  363"}, {15, " 41| 41|S0  2.3"},
+      {16, " 41| 41|A0  -45"},
   };
-  for (const auto& row : rows) {
-    const FieldTexts shown = Show(row.code, row.code, row.code);
-    EXPECT_EQ(shown.strField1, row.top) << row.code;
-    EXPECT_EQ(shown.strField2, row.middle) << row.code;
-    EXPECT_EQ(shown.strField3, row.bottom) << row.code;
-  }
+  for (const auto& row : rows) EXPECT_EQ(Show(row.code, row.code, row.code), row.shown);
+  batteryPresent = false;
+  EXPECT_EQ(Show(12, 0, 0), "Error dev|V  41|V  41");
+  EXPECT_EQ(Show(12, 0, 0), "Error dev|V  41|V  41");
+  EXPECT_EQ(calls, "open level close(Bat  87) open open ");  // top only, closed if opened
 }
 
 TEST_F(DisplayTextsTest, WindFromSinkingAndMissingData) {
-  // Codes per field: top, middle, bottom.
-  const struct { std::function<void(AcquisitionState&)> set; int top, middle, bottom;
-                 const char *topText, *middleText, *bottomText; } rows[] = {
-      {[](auto&) { g_dWindDir = 270; }, 3, 3, 3, "Wd  90", "Wd  90", "Wd  90"},
-      {[](auto&) { g_dWindDir = 180; }, 3, 3, 3, "Wd 360", "Wd 360", "Wd 360"},
-      {[](auto&) { g_dWindDir = 0; }, 3, 3, 3, "Wd 180", "Wd 180", "Wd 180"},
-      {[](auto&) { g_dVario = 0; }, 8, 10, 10, "Var 0.0", "Var 0.0", "Var 0.0"},
-      {[](auto& s) { g_dVario = -1.0; s.dSpeed = 36; }, 8, 8, 8, "D/H  10", "D/H  10", "D/H  10"},
-      {[](auto& s) { g_dVario = -1.0; s.dSpeed = 36; }, 11, 10, 10, "d/H  36", "d/H  36", "d/H  36"},
-      {[](auto& s) { s.dAltBaro = 0; }, 13, 13, 13, "Hb   0", "Hb   0", "Hb    0"},
-      {[](auto& s) { s.strLonText.clear(); s.strLatText.clear(); }, 5, 6, 5, "E", "N", "E"},
-      {[](auto&) { g_dCompassDir = -10; }, 0, 1, 14, "V  41", "H  523", "FIm   -5"},  // not wrapped
+  const struct { void (*set)(AcquisitionState&); int top, middle, bottom; const char* shown; }
+      rows[] = {
+      {[](auto&) { g_dWindDir = 270; }, 3, 3, 3, "Wd  90|Wd  90|Wd  90"},
+      {[](auto&) { g_dWindDir = 180; }, 3, 3, 3, "Wd 360|Wd 360|Wd 360"},
+      {[](auto&) { g_dVario = 0; }, 8, 10, 10, "Var 0.0|Var 0.0|Var 0.0"},
+      {[](auto& s) { g_dVario = -1.0; s.dSpeed = 36; }, 11, 8, 10, "d/H  36|D/H  10|d/H  36"},
+      {[](auto& s) { s.strLonText.clear(); s.strLatText.clear(); }, 5, 6, 5, "E|N|E"},
+      {[](auto&) { g_dCompassDir = -10; }, 0, 1, 14, "V  41|H  523|FIm   -5"},  // not wrapped
   };
   for (const auto& row : rows) {
-    SetCockpit();
+    SetUp();  // a fresh cockpit for each row
     row.set(state);
-    const FieldTexts shown = Show(row.top, row.middle, row.bottom);
-    EXPECT_EQ(shown.strField1, row.topText);
-    EXPECT_EQ(shown.strField2, row.middleText);
-    EXPECT_EQ(shown.strField3, row.bottomText);
+    EXPECT_EQ(Show(row.top, row.middle, row.bottom), row.shown);
   }
-}
-
-TEST_F(DisplayTextsTest, BatteryGaugeIsOpenedReadAndClosedAroundEachTopLine) {
-  Show(12, 12, 12);
-  Show(12, 0, 0);
-  EXPECT_EQ(gauge.calls, "open level close(Bat  87) open level close(Bat  87) ");
-
-  gauge.calls.clear();
-  Show(0, 12, 12);  // the gauge exists only in the top list
-  EXPECT_EQ(gauge.calls, "");
-
-  gauge.batteryPresent = false;
-  EXPECT_EQ(Show(12, 0, 0).strField1, "Error dev");
-  EXPECT_EQ(Show(12, 0, 0).strField1, "Error dev");
-  EXPECT_EQ(gauge.calls, "open open ");  // tried again, never closed
 }
 
 }  // namespace

@@ -1,26 +1,18 @@
-// A paint context that writes down what it is asked to draw, one text per
-// operation: "pen", "move x y", "line x y", "ellipse l t r b", "restore".
+// A paint context that writes down its drawing as "pen Mx,y Lx,y El,t,r,b restore ".
 #pragma once
 
-#include <initializer_list>
 #include <string>
-#include <vector>
 
 #include "display/instrument_panel.h"
 
-class RecordingPaintContext : public PaintContext {
- public:
-  void SelectWhitePen() override { ops.push_back("pen"); }
-  void RestorePen() override { ops.push_back("restore"); }
-  void MoveTo(int x, int y) override { Add("move", {x, y}); }
-  void LineTo(int x, int y) override { Add("line", {x, y}); }
-  void Ellipse(int l, int t, int r, int b) override { Add("ellipse", {l, t, r, b}); }
-
-  std::vector<std::string> ops;
-
- private:
-  void Add(std::string op, std::initializer_list<int> numbers) {
-    for (int n : numbers) op += " " + std::to_string(n);
-    ops.push_back(op);
+struct RecordingPaintContext : PaintContext {
+  void SelectWhitePen() override { ops += "pen "; }
+  void RestorePen() override { ops += "restore "; }
+  void MoveTo(int x, int y) override { ops += 'M' + Xy(x, y); }
+  void LineTo(int x, int y) override { ops += 'L' + Xy(x, y); }
+  void Ellipse(int l, int t, int r, int b) override { ops += 'E' + Xy(l, t, ',') + Xy(r, b); }
+  static std::string Xy(int x, int y, char end = ' ') {
+    return std::to_string(x) + ',' + std::to_string(y) + end;
   }
+  std::string ops;
 };

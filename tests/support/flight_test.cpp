@@ -1,6 +1,5 @@
 #include "tests/support/flight_test.h"
 
-#include "base/flight_values.h"
 #include "device/sensors.h"
 #include "flight/flight_reset.h"
 #include "logs/flight_logs.h"
@@ -11,8 +10,7 @@ std::filesystem::path RecordingPath(const std::string& name) {
   return std::filesystem::path(FLIGHT_RECORDINGS_DIR) / name;
 }
 
-namespace {
-void ResetProcessState() {
+void FlightTest::ResetProcessState() {
   ResetFlight();
   ResetSettingsToInitialValues();
   SetSensorBackend(nullptr);
@@ -22,7 +20,6 @@ void ResetProcessState() {
   SetLogErrorHandler(nullptr);
   SetSettingsMessageHook(nullptr);
 }
-}  // namespace
 
 void FlightTest::SetUp() {
   ResetProcessState();
@@ -30,20 +27,3 @@ void FlightTest::SetUp() {
 }
 
 void FlightTest::TearDown() { ResetProcessState(); }
-
-void ScriptedByteSource::AddBytes(const std::string& bytes) {
-  for (char c : bytes) steps.push_back({ReadStatus::kByte, c});
-}
-
-ReadStatus ScriptedByteSource::ReadByte(char& byte) {
-  if (steps.empty()) return ReadStatus::kEnded;
-  const Step step = steps.front();
-  steps.pop_front();
-  if (step.status == ReadStatus::kByte) byte = step.byte;
-  return step.status;
-}
-
-bool ScriptedByteSource::Reopen() {
-  ++reopens;
-  return reopenSucceeds;
-}

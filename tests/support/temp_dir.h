@@ -9,7 +9,7 @@ class TempDir {
  public:
   TempDir();
   ~TempDir();
-  TempDir(const TempDir&) = delete;
+  TempDir(const TempDir&) = delete;  // one owner removes the folder
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& Path() const { return m_path; }
