@@ -1,5 +1,6 @@
 #include "flight/acquisition_loop.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "base/flight_values.h"
@@ -13,17 +14,6 @@
 #include "flight/vario.h"
 #include "flight/wind.h"
 #include "logs/flight_logs.h"
-
-namespace {
-
-// A sentence name counts when it stands after the sentence's first
-// character (the "$").
-bool Names(std::string_view sentence, std::string_view name) {
-  const auto pos = sentence.find(name);
-  return pos != std::string_view::npos && pos > 0;
-}
-
-}  // namespace
 
 AcquisitionLoop::AcquisitionLoop(ByteSource& port, InstrumentWindow& window,
                                  AcquisitionOptions options)
@@ -81,9 +71,11 @@ void AcquisitionLoop::PauseBeforeNextReopen() {
 void AcquisitionLoop::ProcessByte(char byte) {
   std::string& sentence = m_state.strSentence;
   if (byte == '$') {
-    // A "$" opens a new sentence; whatever came before it is dropped.
+    // A "$" opens a new sentence; whatever came before it is dropped, and
+    // so is a sentence it cuts short.
     sentence.assign(1, '$');
     m_bInSentence = true;
+    m_nStar = std::string::npos;
     return;
   }
   if (!m_bInSentence) return;  // nothing is examined before the first "$"
@@ -93,22 +85,42 @@ void AcquisitionLoop::ProcessByte(char byte) {
     return;
   }
   sentence.push_back(byte);
-  // The text is kept after the "*": the checksum and line end that follow
-  // are dropped at the next "$", and a second "*" examines it again.
-  if (byte == '*') ExamineSentence();
+  if (m_nStar == std::string::npos) {
+    if (byte == '*') m_nStar = sentence.size() - 1;
+    return;
+  }
+  if (sentence.size() < m_nStar + 3) return;  // the second checksum digit is still to come
+  // Examined once, and only when the line brought it undamaged: the line
+  // end, a second "*" or anything else up to the next "$" is dropped.
+  m_bInSentence = false;
+  if (NmeaChecksumMatches(sentence)) ExamineSentence(std::string_view(sentence).substr(0, m_nStar + 1));
 }
 
-void AcquisitionLoop::ExamineSentence() {
-  const std::string& sentence = m_state.strSentence;
-  if (Names(sentence, "GPGGA")) ReadGga(sentence, m_state);
-  if (Names(sentence, "GPRMC")) RunRmcCycle();
+void AcquisitionLoop::ExamineSentence(std::string_view sentence) {
+  switch (NmeaSentenceKind(sentence)) {
+    case NmeaKind::kGga:
+      ReadGga(sentence, m_state);
+      ++m_nGgaSentences;
+      break;
+    case NmeaKind::kRmc: {
+      // A receiver that reports one fix under two talkers (GP and GN) gets
+      // one cycle for it: one B record, one step of the vertical speed.
+      std::string time = NmeaField(sentence, 2);
+      if (!time.empty() && time == m_strLastRmcTime) return;
+      m_strLastRmcTime = std::move(time);
+      RunRmcCycle(sentence);
+      break;
+    }
+    case NmeaKind::kOther:
+      break;
+  }
 }
 
-void AcquisitionLoop::RunRmcCycle() {
+void AcquisitionLoop::RunRmcCycle(std::string_view sentence) {
   // The navigation works on the previous fix: it runs before this sentence
   // is read.
   UpdateNavigation(m_state);
-  ReadRmc(m_state.strSentence, m_state);
+  ReadRmc(sentence, m_state);
   TakeTimeBase();
   ReadBarometer();
 
@@ -130,7 +142,8 @@ void AcquisitionLoop::ReadBarometer() {
   if (!g_bBaroOpen) return;
   const int altitude = barGetAltitude();
   m_state.dAltBaro = altitude;
-  m_state.strAltBaro = FormatInt(altitude, 5, true);
+  // The track log has five columns for it; the display keeps the real figure.
+  m_state.strAltBaro = FormatInt(std::clamp(altitude, kMinRecordedAltitude, kMaxRecordedAltitude), 5, true);
 }
 
 void AcquisitionLoop::RecordAcceptedFix() {

@@ -15,6 +15,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 #include "base/acquisition_state.h"
 #include "base/byte_source.h"
@@ -65,11 +67,13 @@ class AcquisitionLoop {
 
   const AcquisitionState& State() const { return m_state; }
   long long AcceptedFixes() const { return m_nAcceptedFixes; }
+  // GGA sentences read so far: until the first, there is no GPS altitude.
+  long long GgaSentences() const { return m_nGgaSentences; }
 
  private:
   void ProcessByte(char byte);
-  void ExamineSentence();
-  void RunRmcCycle();
+  void ExamineSentence(std::string_view sentence);
+  void RunRmcCycle(std::string_view sentence);
   void TakeTimeBase();
   void ReadBarometer();
   void RecordAcceptedFix();
@@ -82,7 +86,10 @@ class AcquisitionLoop {
   FieldTexts m_texts;
   ElapsedClock m_elapsed;
   bool m_bInSentence = false;   // a "$" has opened the text being assembled
+  std::size_t m_nStar = std::string::npos;   // where its "*" stands, once it has come
+  std::string m_strLastRmcTime;   // time field of the last GPRMC cycle
   long long m_nAcceptedFixes = 0;
+  long long m_nGgaSentences = 0;
 
   std::atomic<bool> m_bStop{false};
   std::atomic<bool> m_bReopen{false};

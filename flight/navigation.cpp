@@ -6,6 +6,8 @@
 #include "base/flight_values.h"
 #include "base/settings_values.h"
 #include "base/time_of_day.h"
+#include "flight/fix_acceptance.h"
+#include "flight/vario.h"
 
 namespace {
 
@@ -32,7 +34,11 @@ Offset OffsetTo(double lat, double lon, const AcquisitionState& from, double q) 
   return {LongitudeDelta(lon, from.dLon) * q * kKmPerDegree, (lat - from.dLat) * kKmPerDegree};
 }
 
+// The regression's marker for ten samples at one moment is no climb.
+bool IsClimbRate(double vario) { return vario != kVarioNoSpread; }
+
 void UpdateClimbingState() {
+  if (!IsClimbRate(g_dVario)) return;
   if (g_dVario > 0) g_bClimbing = true;
   if (g_dVario < -1.0) g_bClimbing = false;
 }
@@ -44,7 +50,7 @@ void UpdateThermal(AcquisitionState& state, int s, double q) {
   const double windEast = windSpeed * std::sin(windDir);
 
   if (g_bClimbing && state.dTime > 0) {
-    if (g_dClimbPeak < g_dVario) {
+    if (IsClimbRate(g_dVario) && g_dClimbPeak < g_dVario) {
       g_dClimbPeak = g_dVario;
       state.dLatPeak = state.dLat;
       state.dLonPeak = state.dLon;
@@ -77,7 +83,9 @@ void UpdateThermal(AcquisitionState& state, int s, double q) {
 }
 
 void UpdateStartPoint(AcquisitionState& state, double q) {
-  if (g_bPositionRequest.exchange(false)) {
+  // A request made before the receiver has a fix waits for the first
+  // accepted one: "no position" must not become a start point at 0 N 0 E.
+  if (IsFixAccepted(state) && g_bPositionRequest.exchange(false)) {
     state.dLatStart = state.dLat;
     state.dLonStart = state.dLon;
   }

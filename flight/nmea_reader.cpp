@@ -1,5 +1,6 @@
 #include "flight/nmea_reader.h"
 
+#include <array>
 #include <cmath>
 
 #include "base/number_text.h"
@@ -32,9 +33,11 @@ std::string_view LastChars(std::string_view text, std::size_t count) {
   return text.size() > count ? text.substr(text.size() - count) : text;
 }
 
-// ddmm.mmm or dddmm.mmm, read as a number v, to decimal degrees.
+// ddmm.mmm or dddmm.mmm, read as a number v, to decimal degrees. Every
+// digit the receiver sends counts: 00000.0039 is a fix next to Greenwich,
+// not on it.
 double PositionDegrees(std::string_view field) {
-  const double v = ReadNumber(field, 8);
+  const double v = ReadNumber(field, field.size());
   const double degrees = std::floor(v / 100);
   return degrees + (v - 100 * degrees) / 60;
 }
@@ -52,7 +55,40 @@ void TakeHemisphere(const std::string& field, std::string& hemisphere) {
   if (field.size() == 1) hemisphere = field;
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 }  // namespace
+
+NmeaKind NmeaSentenceKind(std::string_view sentence) {
+  // "$" + two talker letters + three letters of the sentence type + ",".
+  static constexpr std::array<std::string_view, 7> kTalkers = {"GP", "GN", "GL", "GA",
+                                                               "GB", "BD", "GQ"};
+  if (sentence.size() < 7 || sentence[0] != '$' || sentence[6] != ',') return NmeaKind::kOther;
+  const std::string_view talker = sentence.substr(1, 2), type = sentence.substr(3, 3);
+  bool known = false;
+  for (const std::string_view t : kTalkers) known = known || t == talker;
+  if (!known) return NmeaKind::kOther;
+  if (type == "RMC") return NmeaKind::kRmc;
+  if (type == "GGA") return NmeaKind::kGga;
+  return NmeaKind::kOther;
+}
+
+bool NmeaChecksumMatches(std::string_view sentence) {
+  if (sentence.size() < 4 || sentence.front() != '$' || sentence[sentence.size() - 3] != '*') {
+    return false;
+  }
+  const int high = HexDigit(sentence[sentence.size() - 2]);
+  const int low = HexDigit(sentence[sentence.size() - 1]);
+  if (high < 0 || low < 0) return false;
+  unsigned char sum = 0;
+  for (const char c : sentence.substr(1, sentence.size() - 4)) sum ^= static_cast<unsigned char>(c);
+  return sum == high * 16 + low;
+}
 
 std::string NmeaField(std::string_view sentence, int n) {
   return SeparatedField(sentence, ',', n);

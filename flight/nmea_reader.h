@@ -1,6 +1,7 @@
 // NMEA 0183 sentence reader: turns one sentence text, as the acquisition
 // loop assembled it from its "$" up to and including the "*", into the
-// values of AcquisitionState. The checksum after the "*" is not read.
+// values of AcquisitionState. The loop checks the checksum after the "*"
+// (NmeaChecksumMatches) before it hands a sentence over.
 //
 // Fields are addressed by comma number n: field n is the text between the
 // (n-1)-th and the n-th comma, so field 1 is the sentence name without its
@@ -12,6 +13,16 @@
 #include <string_view>
 
 #include "base/acquisition_state.h"
+
+// The sentences the instrument reads, from any satellite system's talker:
+// GP (GPS), GN (combined), GL (GLONASS), GA (Galileo), GB and BD (BeiDou),
+// GQ (QZSS).
+enum class NmeaKind { kOther, kGga, kRmc };
+NmeaKind NmeaSentenceKind(std::string_view sentence);
+
+// True when `sentence`, "$" ... "*hh", ends with the two hex digits (either
+// case) of the exclusive-or of every character between the "$" and the "*".
+bool NmeaChecksumMatches(std::string_view sentence);
 
 // The text of field n (the empty text when the sentence has fewer fields).
 std::string NmeaField(std::string_view sentence, int n);

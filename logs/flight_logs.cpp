@@ -32,6 +32,38 @@ std::string AsciiLine(std::string record) {
   return record;
 }
 
+bool AllDigits(std::string_view text) {
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+int TwoDigitsAt(std::string_view text, std::size_t at) {
+  return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+bool IsRecordTime(std::string_view time) {
+  return time.size() == 6 && AllDigits(time) && TwoDigitsAt(time, 0) < 24 &&
+         TwoDigitsAt(time, 2) < 60 && TwoDigitsAt(time, 4) < 60;
+}
+
+// `digits` digits followed by one of the two hemisphere letters.
+bool IsRecordPosition(std::string_view text, std::size_t digits, std::string_view hemispheres) {
+  return text.size() == digits + 1 && AllDigits(text.substr(0, digits)) &&
+         hemispheres.find(text.back()) != std::string_view::npos;
+}
+
+// Five digits, or a minus sign and four.
+bool IsRecordAltitude(std::string_view text) {
+  return text.size() == 5 && AllDigits(text.substr(text.front() == '-' ? 1 : 0));
+}
+
+bool IsStatusLetter(std::string_view status) {
+  return status.size() == 1 && ((status[0] >= 'A' && status[0] <= 'Z') ||
+                                (status[0] >= 'a' && status[0] <= 'z'));
+}
+
 }  // namespace
 
 FlightLogNames FlightLogNamesFor(const LocalTime& time, int run) {
@@ -45,9 +77,13 @@ std::string TrackHeader(const LocalTime& time) {
 }
 
 std::string TrackRecord(const AcquisitionState& state) {
-  return AsciiLine("B" + PadLeft(state.strTime, 6) + PadLeft(state.strLat, 8) +
-                   PadLeft(state.strLon, 9) + PadLeft(state.strStatus, 1) +
-                   PadLeft(state.strAltBaro, 5) + PadLeft(state.strAltGps, 5));
+  if (!IsRecordTime(state.strTime) || !IsRecordPosition(state.strLat, 7, "NS") ||
+      !IsRecordPosition(state.strLon, 8, "EW") || !IsStatusLetter(state.strStatus) ||
+      !IsRecordAltitude(state.strAltBaro) || !IsRecordAltitude(state.strAltGps)) {
+    return "";
+  }
+  return "B" + state.strTime + state.strLat + state.strLon + state.strStatus + state.strAltBaro +
+         state.strAltGps + "\n";
 }
 
 std::string AccelRecord(std::string_view time, float x, float y, float z) {
@@ -90,7 +126,10 @@ void CloseFlightLogs() {
   g_fileAccel.Close();
 }
 
-void WriteTrackRecord(const AcquisitionState& state) { g_fileTrack.Write(TrackRecord(state)); }
+void WriteTrackRecord(const AcquisitionState& state) {
+  const std::string record = TrackRecord(state);
+  if (!record.empty()) g_fileTrack.Write(record);
+}
 
 void WriteAccelRecord(std::string_view time, float x, float y, float z) {
   g_fileAccel.Write(AccelRecord(time, x, y, z));

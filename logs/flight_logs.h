@@ -36,7 +36,15 @@ FlightLogNames FlightLogNamesFor(const LocalTime& time, int run);
 
 std::string TrackHeader(const LocalTime& time);   // A record and date line
 inline constexpr std::string_view kAccelHeader = ";x;y;z\n";
+// The B record of a fix, 35 characters and a line feed:
+//   B hhmmss DDMMmmmN DDDMMmmmE A PPPPP GGGGG
+// time, latitude, longitude, status letter, pressure and GPS altitude. The
+// empty text when the fix's texts do not fill those columns exactly (an
+// IGC reader would reject the whole file for one broken line).
 std::string TrackRecord(const AcquisitionState& state);
+// The range of the five altitude columns.
+inline constexpr int kMinRecordedAltitude = -9999;
+inline constexpr int kMaxRecordedAltitude = 99999;
 std::string AccelRecord(std::string_view time, float x, float y, float z);
 
 // Creates "FlyData" in the storage folder (handheld form, see
@@ -48,5 +56,6 @@ bool OpenFlightLogs(const std::string& storageFolder, const LocalTime& time,
                     bool syncEachRecord = true);
 void CloseFlightLogs();
 
+// A fix whose B record cannot be formed writes nothing to the track log.
 void WriteTrackRecord(const AcquisitionState& state);
 void WriteAccelRecord(std::string_view time, float x, float y, float z);

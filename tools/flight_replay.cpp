@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
 
   ReplayWindow window(options.print);
   AcquisitionLoop loop(recording, window);
-  GpsBarometer gpsBarometer(loop.State());
+  GpsBarometer gpsBarometer(loop);
   if (options.baroFromGps) SetSensorBackend(&gpsBarometer);
   OpenSensors(nullptr);  // a replay has no sensor hardware to complain about
 

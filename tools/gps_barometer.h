@@ -1,25 +1,39 @@
 // A simulated barometer for replays of recordings that carry no pressure:
 // it reports the whole metres (truncated toward zero) of the latest GPGGA
-// altitude the acquisition loop has read. Nothing else of the handheld's
-// sensors is there.
+// altitude the acquisition loop has read, within the track log's altitude
+// columns. Nothing else of the handheld's sensors is there.
+//
+// Before the first GPGGA there is no altitude: the barometer reads 0, and
+// its first real reading starts the vertical speed afresh, so that the
+// step from 0 to the flight's altitude is not taken for a climb.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 
-#include "base/acquisition_state.h"
 #include "device/sensor_backend.h"
+#include "flight/acquisition_loop.h"
+#include "flight/vario.h"
+#include "logs/flight_logs.h"
 
 class GpsBarometer final : public SensorBackend {
  public:
-  explicit GpsBarometer(const AcquisitionState& state) : m_state(state) {}
+  explicit GpsBarometer(const AcquisitionLoop& loop) : m_loop(loop) {}
 
   bool OpenBarometer() override { return true; }
   int BarometricAltitude() override {
+    if (m_loop.GgaSentences() == 0) return 0;
+    if (!m_bReading) {
+      m_bReading = true;
+      ResetVario();
+    }
     // A GGA field such as "1e300" is not an altitude a barometer reports.
-    return static_cast<int>(std::trunc(std::clamp(m_state.dAltGps, -99999.0, 999999.0)));
+    return static_cast<int>(std::trunc(std::clamp(m_loop.State().dAltGps,
+                                                  double{kMinRecordedAltitude},
+                                                  double{kMaxRecordedAltitude})));
   }
 
  private:
-  const AcquisitionState& m_state;
+  const AcquisitionLoop& m_loop;
+  bool m_bReading = false;
 };

@@ -1,5 +1,6 @@
 #include "flight/acquisition_loop.h"
 
+#include <cctype>
 #include <future>
 #include <thread>
 #include <tuple>
@@ -15,8 +16,12 @@
 
 namespace {
 
+std::string RmcBody(const std::string& time, const std::string& status = "A",
+                    const std::string& talker = "GP") {
+  return talker + "RMC," + time + "," + status + ",4807.038,N,01131.000,E,022.4,084.4,230394,,,A";
+}
 std::string Rmc(const std::string& time, const std::string& status = "A") {
-  return "$GPRMC," + time + "," + status + ",4807.038,N,01131.000,E,022.4,084.4,230394,,,A*6A\r\n";
+  return Sentence(RmcBody(time, status));
 }
 
 class AcquisitionLoopTest : public FlightTest {
@@ -25,12 +30,12 @@ class AcquisitionLoopTest : public FlightTest {
     FlightTest::SetUp();
     ASSERT_TRUE(OpenFlightLogs(storage.Path().string(), LocalTime{2026, 3, 23, 14, 5, 9}, false));
   }
-  // Plays `stream` through a loop to its end; the track log after its A record and date line.
+  // Plays `stream` through a new loop to its end; the records it added to the track log.
   std::string Fly(const std::string& stream) {
+    const std::size_t before = ReadFileBytes(g_fileTrack.Path()).size();
     MemoryByteSource source(stream);
     AcquisitionLoop(source, window).AcquisitionThreadProc();
-    const std::string track = ReadFileBytes(g_fileTrack.Path());
-    return track.substr(track.find('\n', track.find('\n') + 1) + 1);
+    return ReadFileBytes(g_fileTrack.Path()).substr(before);
   }
 
   TempDir storage;
@@ -46,7 +51,7 @@ TEST_F(AcquisitionLoopTest, EachAcceptedFixIsShownThenLoggedWithBarometerAndGSen
   std::vector<long long> writtenAtShow;
   window.onShow = [&] { writtenAtShow.push_back(g_fileTrack.RecordsWritten() - 1); };
   // Barometric, then GPS altitude: 00000 before any GPGGA, 545 after one.
-  EXPECT_EQ(Fly(Rmc("123519") + "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,,,*47" +
+  EXPECT_EQ(Fly(Rmc("123519") + Sentence("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,,,") +
                 Rmc("123520")),
             "B1235194807038N01131000EA-001200000\nB1235204807038N01131000EA-001200545\n");
   EXPECT_EQ(writtenAtShow, (std::vector<long long>{0, 1}));  // the display comes first
@@ -55,17 +60,29 @@ TEST_F(AcquisitionLoopTest, EachAcceptedFixIsShownThenLoggedWithBarometerAndGSen
             ";x;y;z\n123519; 0.00; 0.00; 0.00\n123520; 0.12;-0.03;-12.50\n");
 }
 
-TEST_F(AcquisitionLoopTest, SentencesRunFromADollarToAStar) {
-  const std::string rmc = "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,,A*";
+TEST_F(AcquisitionLoopTest, ASentenceIsExaminedOnceWhenItsChecksumHasComeAndMatches) {
+  const std::string rmc = Rmc("123519");  // "$GPRMC,...,A*6A\r\n"
+  const std::size_t star = rmc.find('*');
+  const std::string body = rmc.substr(0, star + 1), sum = rmc.substr(star + 1, 2);
+  std::string lowerCase = rmc;
+  for (std::size_t i = star + 1; i < star + 3; ++i) lowerCase[i] = static_cast<char>(std::tolower(lowerCase[i]));
+  ASSERT_NE(lowerCase, rmc) << "this checksum has no hex letter to write in lower case";
   const std::tuple<const char*, std::string, std::size_t> cases[] = {
       {"nothing before the first $ is examined, other kinds change nothing",
-       "x" + rmc + "6A\r\n$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39\r\n", 0},
-      {"a second * examines the sentence again", "$" + rmc + "*6A\r\n", 2},
-      {"the name counts anywhere after the $", "$XX" + rmc + "6A\r\n", 1},
+       "x" + rmc.substr(1) + Sentence("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1"), 0},
+      {"the checksum right", rmc, 1},
+      {"in lower case", lowerCase, 1},
+      {"wrong", body + "6B\r\n", 0},
+      {"missing", body + "\r\n" + body, 0},
+      {"one digit, then the next sentence", body + "6" + rmc, 1},
+      {"a line break inside the sentence", rmc.substr(0, 30) + "\r\n" + rmc.substr(30), 0},
+      {"cut short by a $", rmc.substr(0, 30) + rmc, 1},
+      {"a second * is line noise, not a second fix", body + sum + "*" + sum + "\r\n", 1},
+      {"the name in the wrong place", Sentence("XX" + RmcBody("123519")), 0},
       {"line noise longer than any sentence is dropped, the next $ starts cleanly",
        "$GPRMC,123519,A," + std::string(200, '7') + "*\r\n" + Rmc("123520"), 1},
       {"a high-precision receiver's long sentence is read",
-       "$GPRMC,132820.60,A,4134.49821229,N,09345.03351845,W,3.252,92.308,180320,11.5985,E,D*", 1}};
+       Sentence("GPRMC,132820.60,A,4134.49821229,N,09345.03351845,W,3.252,92.308,180320,11.5985,E,D"), 1}};
   for (const auto& [legend, stream, cycles] : cases) {
     const std::size_t before = window.shown.size();
     Fly(stream);
@@ -73,13 +90,50 @@ TEST_F(AcquisitionLoopTest, SentencesRunFromADollarToAStar) {
   }
 }
 
+TEST_F(AcquisitionLoopTest, EveryReceiversTalkerGivesTheSameRecordsAndOneFixOneCycle) {
+  const std::string gp = Fly(Rmc("123519"));
+  ASSERT_EQ(gp, "B1235194807038N01131000EA0000000000\n");
+  for (const char* talker : {"GN", "GL", "GA", "GB", "BD", "GQ"}) {
+    EXPECT_EQ(Fly(Sentence(RmcBody("123519", "A", talker))), gp) << talker;
+  }
+  EXPECT_EQ(Fly(Sentence(RmcBody("123519", "A", "XY"))), "") << "an unknown talker";
+  // The same fix under two talkers, as combined receivers send it.
+  window.shown.clear();
+  EXPECT_EQ(Fly(Rmc("123520") + Sentence(RmcBody("123520", "A", "GN")) + Rmc("123521")),
+            "B1235204807038N01131000EA0000000000\nB1235214807038N01131000EA0000000000\n");
+  EXPECT_EQ(window.shown.size(), 2u);
+}
+
 TEST_F(AcquisitionLoopTest, RejectedFixesAreShownButNotLogged) {
-  // Midnight exactly, no position and no status are not logged; "V" is.
-  EXPECT_EQ(Fly(Rmc("000000") + "$GPRMC,123519,A,,N,,E,022.4,084.4,230394,,,A*6A" +
-                Rmc("123520", "") + Rmc("123521", "V")),
-            "B1235214807038N01131000EV0000000000\n");
-  EXPECT_EQ(window.shown.size(), 4u);
+  // Midnight exactly, no position, no status or a status of two letters are
+  // not logged; "V" is, and so are fixes a few metres from Greenwich and
+  // from the equator.
+  EXPECT_EQ(Fly(Rmc("000000") + Sentence("GPRMC,123519,A,,N,,E,022.4,084.4,230394,,,A") +
+                Rmc("123520", "") + Rmc("123521", "AV") + Rmc("123522", "V") +
+                Sentence("GPRMC,120141.00,A,5130.0286,N,00000.0039,E,5.0,90.0,230394,,,A") +
+                Sentence("GPRMC,120142.00,A,0000.0042,S,01131.000,E,5.0,90.0,230394,,,A")),
+            "B1235224807038N01131000EV0000000000\nB1201415130028N00000003EA0000000000\n"
+            "B1201420000004S01131000EA0000000000\n");
+  EXPECT_EQ(window.shown.size(), 7u);
   EXPECT_DOUBLE_EQ(g_dTimeBase, 12 * 3600 + 35 * 60 + 19);  // first non-zero time, logged or not
+}
+
+TEST_F(AcquisitionLoopTest, TheRecordHoldsAnyBarometricAltitudeWithinItsFiveColumns) {
+  ScriptedSensors sensors;
+  SetSensorBackend(&sensors);
+  OpenSensors(nullptr);
+  const std::pair<int, const char*> cases[] = {
+      {1234567, "99999"}, {99999, "99999"}, {-9999, "-9999"}, {-20000, "-9999"}};
+  for (const auto& [altitude, column] : cases) {
+    sensors.altitude = altitude;
+    MemoryByteSource source(Rmc("123519"));
+    const std::size_t before = ReadFileBytes(g_fileTrack.Path()).size();
+    AcquisitionLoop loop(source, window);
+    loop.AcquisitionThreadProc();
+    EXPECT_EQ(ReadFileBytes(g_fileTrack.Path()).substr(before),
+              std::string("B1235194807038N01131000EA") + column + "00000\n") << altitude;
+    EXPECT_EQ(loop.State().dAltBaro, altitude) << "the display keeps the real figure";
+  }
 }
 
 TEST_F(AcquisitionLoopTest, RepaintAfterEveryFourthAcceptedFix) {
@@ -94,10 +148,11 @@ TEST_F(AcquisitionLoopTest, RepaintAfterEveryFourthAcceptedFix) {
 
 TEST_F(AcquisitionLoopTest, TimeOutsAreNoBytesAndAFailedReadReopensThePort) {
   ScriptedByteSource port;
-  port.AddBytes("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,,A*");
-  port.Add(ReadStatus::kNoByte);  // right after the "*": it must not be taken twice
+  const std::string rmc = Rmc("123519");
+  port.AddBytes(rmc.substr(0, rmc.size() - 3));
+  port.Add(ReadStatus::kNoByte);  // before the last checksum digit: it must not be taken twice
   port.Add(ReadStatus::kNoByte);
-  port.AddBytes("6A\r\n$GPRMC,123520,A,48");
+  port.AddBytes(rmc.substr(rmc.size() - 3) + "$GPRMC,123520,A,48");
   port.Add(ReadStatus::kFailed);
   port.AddBytes(Rmc("123521"));
   AcquisitionLoop(port, window).AcquisitionThreadProc();

@@ -6,6 +6,7 @@
 
 #include "base/flight_values.h"
 #include "base/settings_values.h"
+#include "flight/vario.h"
 #include "tests/support/flight_test.h"
 
 namespace {
@@ -29,6 +30,16 @@ TEST_F(NavigationTest, ClimbingFromAboveZeroUntilBelowMinusOne) {
     Step(120000, 46, 8, vario);
     EXPECT_EQ(g_bClimbing, climbing) << vario;
   }
+}
+
+TEST_F(NavigationTest, TheNoTimeSpreadMarkerIsNoClimb) {
+  Step(120000, 46.0, 8.0, kVarioNoSpread);  // not climbing: it does not start a climb
+  EXPECT_FALSE(g_bClimbing);
+  Step(120001, 46.0, 8.0, 1.0);
+  Step(120002, 46.1, 8.0, kVarioNoSpread);  // climbing: it is no peak
+  EXPECT_TRUE(g_bClimbing);
+  EXPECT_EQ(g_dClimbPeak, 1.0);
+  EXPECT_EQ(state.dLatPeak, 46.0);
 }
 
 TEST_F(NavigationTest, PeakIsTakenByAStrongerClimbAndExpiresTenMinutesLaterAcrossMidnight) {
@@ -78,6 +89,15 @@ TEST_F(NavigationTest, StartPointInEveryQuadrantOfTheGlobe) {
       EXPECT_NEAR(g_dStartDist, std::sqrt(2.0), 1e-6) << "111.1 km a degree";
     }
   }
+}
+
+TEST_F(NavigationTest, AStartRequestBeforeTheFirstFixTakesTheFirstFix) {
+  g_bPositionRequest = true;
+  Step(120000, 0, 0, 0);  // the receiver has no position yet
+  EXPECT_TRUE(g_bPositionRequest);
+  Step(120001, 46.4, 8.0, 0);  // the first accepted fix
+  EXPECT_FALSE(g_bPositionRequest);
+  EXPECT_EQ(std::pair(state.dLatStart, state.dLonStart), std::pair(46.4, 8.0));
 }
 
 }  // namespace

@@ -21,9 +21,12 @@ TEST(ReadRmc, VariationWestNeedsAFieldAfterIt) {
 TEST(ReadRmc, PositionsInEveryHemisphereAndTheirIgcDigits) {
   const std::tuple<const char*, const char*, double, double> cases[] = {
       {"2712.345,S,15303.210,E", "2712345S15303210E", -(27 + 12.345 / 60), 153 + 3.21 / 60},
-      // Eight characters are read; a hemisphere that is not one letter keeps the last one.
-      {"4134.4982,N,09345.0335,W", "4134498N09345033W", 41 + 34.498 / 60, -(93 + 45.03 / 60)},
-      {"4134.4990,,09345.0340,WW", "4134499N09345034W", 41 + 34.499 / 60, -(93 + 45.03 / 60)},
+      // Every digit is read; a hemisphere that is not one letter keeps the last one.
+      {"4134.4982,N,09345.0335,W", "4134498N09345033W", 41 + 34.4982 / 60, -(93 + 45.0335 / 60)},
+      {"4134.4990,,09345.0340,WW", "4134499N09345034W", 41 + 34.499 / 60, -(93 + 45.034 / 60)},
+      // Next to Greenwich and to the equator: small, but a position.
+      {"5130.0286,N,00000.0039,E", "5130028N00000003E", 51 + 30.0286 / 60, 0.0039 / 60},
+      {"0000.0042,S,01131.000,E", "0000004S01131000E", -0.0042 / 60, 11 + 31.0 / 60},
       {"4807.1,N,01131.5,E", "4807100N01131500E", 48 + 7.1 / 60, 11 + 31.5 / 60},
       {"48..07,N,011..31,E", "0000000N00000000E", 0, 0}};  // garbage counts as no position
   AcquisitionState s;  // one sentence after another, as the loop reads them

@@ -21,7 +21,7 @@ TEST_F(RecordedFlightTest, ParagliderThermalsFlyAsThePilotSawThem) {
   ASSERT_EQ(source.Open(RecordingPath("paraglider-thermals.nmea")), 0);
   RecordingWindow window;
   AcquisitionLoop loop(source, window);
-  GpsBarometer barometer(loop.State());
+  GpsBarometer barometer(loop);
   SetSensorBackend(&barometer);
   OpenSensors(nullptr);
   std::vector<double> altitude, wind, peak;

@@ -10,6 +10,13 @@ std::filesystem::path RecordingPath(const std::string& name) {
   return std::filesystem::path(FLIGHT_RECORDINGS_DIR) / name;
 }
 
+std::string Sentence(const std::string& body) {
+  unsigned char sum = 0;
+  for (const char c : body) sum ^= static_cast<unsigned char>(c);
+  static const char* const kHex = "0123456789ABCDEF";
+  return "$" + body + "*" + kHex[sum >> 4] + kHex[sum & 15] + "\r\n";
+}
+
 void FlightTest::ResetProcessState() {
   ResetFlight();
   ResetSettingsToInitialValues();

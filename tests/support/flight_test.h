@@ -20,6 +20,10 @@ std::filesystem::path RecordingPath(const std::string& name);
   if (!std::filesystem::is_directory(FLIGHT_RECORDINGS_DIR))     \
   GTEST_SKIP() << "the recorded NMEA streams (" FLIGHT_RECORDINGS_DIR ") are not beside this clone"
 
+// "$" + body + "*" + the two hex digits of the exclusive-or of the body,
+// and the line end: a sentence as a receiver sends it.
+std::string Sentence(const std::string& body);
+
 // Resets every process-wide value (flight values, settings, sensors, logs)
 // before and after each test, and collects what the logs report.
 class FlightTest : public ::testing::Test {

@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include "tests/support/flight_test.h"
+
 PtyReceiver::PtyReceiver() {
   termios raw{};
   ::cfmakeraw(&raw);
@@ -39,15 +41,6 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds dead
   return true;
 }
 
-namespace {
-// "$" + body + "*" + the two hex digits of the exclusive-or of the body.
-std::string Sentence(const std::string& body) {
-  unsigned char sum = 0;
-  for (const char c : body) sum ^= static_cast<unsigned char>(c);
-  static const char* const kHex = "0123456789ABCDEF";
-  return "$" + body + "*" + kHex[sum >> 4] + kHex[sum & 15] + "\r\n";
-}
-}  // namespace
 
 std::string FixSentences(const std::string& hhmmss) {
   return Sentence("GPRMC," + hhmmss + ",A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W") +
