@@ -103,9 +103,10 @@ void AcquisitionLoop::ExamineSentence(std::string_view sentence) {
       ++m_nGgaSentences;
       break;
     case NmeaKind::kRmc: {
-      // A receiver that reports one fix under two talkers (GP and GN) gets
-      // one cycle for it: one B record, one step of the vertical speed.
-      std::string time = NmeaField(sentence, 2);
+      // One cycle a second, the track log's and the vertical speed's step:
+      // a receiver that reports one fix under two talkers (GP and GN), or
+      // several fixes a second, gets the first of them.
+      std::string time = NmeaField(sentence, 2).substr(0, 6);
       if (!time.empty() && time == m_strLastRmcTime) return;
       m_strLastRmcTime = std::move(time);
       RunRmcCycle(sentence);

@@ -87,7 +87,7 @@ class AcquisitionLoop {
   ElapsedClock m_elapsed;
   bool m_bInSentence = false;   // a "$" has opened the text being assembled
   std::size_t m_nStar = std::string::npos;   // where its "*" stands, once it has come
-  std::string m_strLastRmcTime;   // time field of the last GPRMC cycle
+  std::string m_strLastRmcTime;   // hhmmss of the last GPRMC cycle
   long long m_nAcceptedFixes = 0;
   long long m_nGgaSentences = 0;
 
