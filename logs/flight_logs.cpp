@@ -59,10 +59,8 @@ bool IsRecordAltitude(std::string_view text) {
   return text.size() == 5 && AllDigits(text.substr(text.front() == '-' ? 1 : 0));
 }
 
-bool IsStatusLetter(std::string_view status) {
-  return status.size() == 1 && ((status[0] >= 'A' && status[0] <= 'Z') ||
-                                (status[0] >= 'a' && status[0] <= 'z'));
-}
+// The fix validity: A (3D) or V (2D or no fix).
+bool IsFixValidity(std::string_view status) { return status == "A" || status == "V"; }
 
 }  // namespace
 
@@ -78,7 +76,7 @@ std::string TrackHeader(const LocalTime& time) {
 
 std::string TrackRecord(const AcquisitionState& state) {
   if (!IsRecordTime(state.strTime) || !IsRecordPosition(state.strLat, 7, "NS") ||
-      !IsRecordPosition(state.strLon, 8, "EW") || !IsStatusLetter(state.strStatus) ||
+      !IsRecordPosition(state.strLon, 8, "EW") || !IsFixValidity(state.strStatus) ||
       !IsRecordAltitude(state.strAltBaro) || !IsRecordAltitude(state.strAltGps)) {
     return "";
   }
