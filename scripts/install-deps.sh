@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages needed to build, test and benchmark the
-# instrument. Does nothing when they are all there already.
+# instrument, and any further packages named as arguments. Does nothing when
+# they are all there already.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev fonts-dejavu-core)
+          qt6-base-dev fonts-dejavu-core "$@")
 
 missing=()
 for package in "${packages[@]}"; do

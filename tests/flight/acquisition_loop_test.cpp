@@ -97,9 +97,11 @@ TEST_F(AcquisitionLoopTest, EveryReceiversTalkerGivesTheSameRecordsAndOneFixOneC
     EXPECT_EQ(Fly(Sentence(RmcBody("123519", "A", talker))), gp) << talker;
   }
   EXPECT_EQ(Fly(Sentence(RmcBody("123519", "A", "XY"))), "") << "an unknown talker";
-  // The same fix under two talkers, as combined receivers send it.
+  // The same fix under two talkers, as combined receivers send it, and a
+  // receiver sending fixes twice a second: one cycle a second.
   window.shown.clear();
-  EXPECT_EQ(Fly(Rmc("123520") + Sentence(RmcBody("123520", "A", "GN")) + Rmc("123521")),
+  EXPECT_EQ(Fly(Rmc("123520") + Sentence(RmcBody("123520", "A", "GN")) + Rmc("123521.00") +
+                Rmc("123521.50")),
             "B1235204807038N01131000EA0000000000\nB1235214807038N01131000EA0000000000\n");
   EXPECT_EQ(window.shown.size(), 2u);
 }

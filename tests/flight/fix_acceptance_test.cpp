@@ -16,7 +16,10 @@ TEST(FixAcceptance, StatusPositionAndTimeDecide) {
       {"longitude just inside", "A", 46.37, -180.999, "083920", true},
       {"longitude 181 is out", "A", 46.37, 181, "083920", false},
       {"midnight exactly is not logged", "A", 46.37, 8.03, "000000", false},
-      {"one second after midnight is", "A", 46.37, 8.03, "000001", true}};
+      {"one second after midnight is", "A", 46.37, 8.03, "000001", true},
+      {"V is a status letter too", "V", 46.37, 8.03, "083920", true},
+      {"no status", "", 46.37, 8.03, "083920", false},
+      {"a status of two letters is a damaged sentence", "AV", 46.37, 8.03, "083920", false}};
   for (const auto& [legend, status, lat, lon, time, accepted] : cases) {
     AcquisitionState state;
     state.strStatus = status;

@@ -46,6 +46,7 @@ TEST_F(FlightLogFilesTest, SecondRunInTheSameSecondKeepsTheFirstRunsFiles) {
   WriteTrackRecord(Fix("123519", "4807038N", "01131000E", "AV"));
   WriteTrackRecord(Fix("123519", "48\xC3\xA9" "038N", "01131000E", "A"));
   WriteTrackRecord(Fix("300000", "4807038N", "01131000E", "A"));
+  WriteTrackRecord(Fix("123519", "4807038N", "01131000E", "D"));  // validity is A or V
   WriteTrackRecord(Fix("123519", "4807038N", "01131000E", "A", "123456"));
   WriteAccelRecord("123519", 0.12f, -0.03f, 1.0f);
   WriteAccelRecord("000102", 0.5f, -12.5f, 0.0f);

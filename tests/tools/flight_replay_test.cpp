@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <regex>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -100,6 +102,83 @@ TEST_F(FlightReplayTest, PrintShowsTheDisplayTextsOfEveryGprmc) {
   // GPRMC, so the barometer reads it from the second fix on.
   EXPECT_EQ(lines[0], "083920|  0|Hb    0");
   EXPECT_EQ(lines[1], "083921| 24|Hb 1858");
+}
+
+TEST_F(FlightReplayTest, EveryRecordingGivesWholeIgcRecordsOncePerFix) {
+  SKIP_WITHOUT_RECORDINGS();
+  const std::regex bRecord("B([01][0-9]|2[0-3])[0-5][0-9][0-5][0-9][0-9]{7}[NS][0-9]{8}[EW][AV]"
+                           "(-[0-9]{4}|[0-9]{5})(-[0-9]{4}|[0-9]{5})");
+  for (const char* name : {"paraglider-thermals", "glider-flarm-capture", "receiver-coldboot-torture",
+                           "receiver-southern-hemisphere", "receiver-western-hemisphere"}) {
+    for (const char* baro : {"none", "gps"}) {
+      SCOPED_TRACE(std::string(name) + " --baro " + baro);
+      TempDir out;
+      ASSERT_EQ(RunReplay(out, {"--clock", "2026-03-23T14:05:09", "--out", out.Path().string(), "--baro",
+                                baro, RecordingPath(std::string(name) + ".nmea").string()})
+                    .status,
+                0);
+      const std::string track = ReadFileBytes(out / "FlyData" / "trk_230326140509.IGC");
+      const std::vector<std::string> lines = Lines(track);
+      ASSERT_GE(lines.size(), 3u) << "some fixes are recorded";
+      EXPECT_EQ(track.size(), 20 + 36 * (lines.size() - 2));  // whole lines, each ending in a line feed
+      for (std::size_t i = 2; i < lines.size(); ++i) {
+        EXPECT_TRUE(std::regex_match(lines[i], bRecord)) << lines[i];
+        if (i > 2) {
+          EXPECT_NE(lines[i].substr(1, 6), lines[i - 1].substr(1, 6)) << "one record a second";
+        }
+      }
+    }
+  }
+}
+
+// The paraglider recording as a combined GPS and GLONASS receiver sends it.
+std::string AsGnReceiver(const std::string& recording) {
+  std::string copy;
+  for (std::string line : Lines(recording)) {
+    const std::size_t star = line.find('*');
+    if (line.rfind("$GP", 0) == 0 && star != std::string::npos && star + 2 < line.size()) {
+      line[2] = 'N';
+      unsigned char sum = 0;
+      for (std::size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(line[i]);
+      char hex[3];
+      std::snprintf(hex, sizeof hex, "%02X", sum);
+      line.replace(star + 1, 2, hex);
+    }
+    copy += line + "\n";
+  }
+  return copy;
+}
+
+TEST_F(FlightReplayTest, AGnReceiverFliesExactlyLikeAGpOne) {
+  SKIP_WITHOUT_RECORDINGS();
+  const std::string gn = AsGnReceiver(ReadFileBytes(RecordingPath("paraglider-thermals.nmea")));
+  ASSERT_NE(gn.find("\n$GNRMC,"), std::string::npos);
+  ASSERT_EQ(gn.find("$GP"), std::string::npos);
+  WriteFileBytes(tmp / "gn.nmea", gn);
+  TempDir gnOut;
+  const RunResult gp = Replay({"--print"});
+  const RunResult gnRun = RunReplay(gnOut, {"--clock", "2026-03-23T14:05:09", "--out", gnOut.Path().string(),
+                                            "--baro", "gps", "--print", (tmp / "gn.nmea").string()});
+  ASSERT_EQ(gnRun.status, 0);
+  EXPECT_EQ(gnRun.out, gp.out);
+  for (const char* log : {"trk_230326140509.IGC", "acc_230326140509.csv"}) {
+    EXPECT_EQ(ReadFileBytes(gnOut / "FlyData" / log), Log(log)) << log;
+  }
+}
+
+TEST_F(FlightReplayTest, TheGpsBarometerShowsNoClimbBeforeTheFirstAltitude) {
+  SKIP_WITHOUT_RECORDINGS();
+  // The recording sends its first GPRMC before its first GPGGA. Its
+  // strongest climb is under 5 m/s: the step from no altitude to 1858 m
+  // must not read as one.
+  const RunResult run = Replay({"--print", "--fields", "8,11,3"});
+  ASSERT_EQ(run.status, 0);
+  double strongest = 0;
+  for (const std::string& line : Lines(run.out)) {
+    if (line.rfind("Var ", 0) == 0) strongest = std::max(strongest, std::stod(line.substr(4)));
+  }
+  EXPECT_GT(strongest, 3.0);
+  EXPECT_LT(strongest, 5.0);
 }
 
 TEST_F(FlightReplayTest, FailuresEndWithOneLineAndAnErrorStatus) {

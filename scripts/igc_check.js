@@ -1,0 +1,16 @@
+// Reads each IGC file named on the command line with igc-parser in strict
+// mode; prints one line per file and exits 1 when any is rejected.
+const fs = require('fs');
+const IGCParser = require('igc-parser');
+
+let rejected = 0;
+for (const file of process.argv.slice(2)) {
+  try {
+    const flight = IGCParser.parse(fs.readFileSync(file, 'utf8'), { lenient: false });
+    console.log(`ok        ${flight.fixes.length} fixes  ${file}`);
+  } catch (error) {
+    rejected += 1;
+    console.log(`REJECTED  ${error.message}  ${file}`);
+  }
+}
+process.exit(rejected ? 1 : 0);
