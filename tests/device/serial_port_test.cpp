@@ -1,7 +1,6 @@
 #include "device/serial_port.h"
 
-#include <pty.h>
-#include <unistd.h>
+#include <termios.h>
 
 #include <future>
 
@@ -11,38 +10,19 @@
 #include "device/port_name.h"
 #include "device/serial_line.h"
 #include "tests/support/flight_test.h"
+#include "tests/support/pty_receiver.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// A GPS receiver on the far side of a pseudo-terminal; the port opens the
-// near side by its /dev/pts name, which vanishes when the receiver is unplugged.
-struct Receiver {
-  Receiver() {
-    termios raw{};
-    ::cfmakeraw(&raw);
-    char name[128] = {};
-    if (::openpty(&master, &line, name, &raw, nullptr) != 0) throw std::runtime_error("openpty");
-    device = name;
-  }
-  ~Receiver() { Unplug(); }
-  void Send(const std::string& bytes) { ASSERT_EQ(::write(master, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
-  void Unplug() {
-    if (master >= 0) ::close(master), ::close(line);
-    master = line = -1;
-  }
-  int master = -1, line = -1;
-  std::string device;
-};
-
 class SerialPortTest : public FlightTest {
  protected:
   void SetUp() override {
     FlightTest::SetUp();
     g_strStorageFolder = storage.Path().string();
-    Bind(9, receiver.device);
+    Bind(9, receiver.Device());
   }
   // Points the link for COM<n> at `device`, as the pilot does with ln -sf.
   void Bind(int n, const fs::path& device) {
@@ -61,7 +41,7 @@ class SerialPortTest : public FlightTest {
   }
 
   TempDir storage;
-  Receiver receiver;  // on COM9
+  PtyReceiver receiver;  // on COM9
 };
 
 TEST_F(SerialPortTest, NamesWithoutAUsableDeviceFailAndLeaveThePortClosed) {
@@ -83,16 +63,16 @@ TEST_F(SerialPortTest, NamesWithoutAUsableDeviceFailAndLeaveThePortClosed) {
 
 TEST_F(SerialPortTest, EveryRateIsSetRaw8N1AndTheTestReadTakesOneByteOnly) {
   for (int baud : {300, 2400, 4800, 9600, 19200, 28800, 33600, 57600, 115200}) {
-    receiver.Send("x");
+    ASSERT_TRUE(receiver.Send("x"));
     CSerialPort port;
     ASSERT_TRUE(port.Open("COM9:", baud)) << baud;
     termios line{};
-    ASSERT_EQ(::tcgetattr(receiver.line, &line), 0);
-    EXPECT_EQ(SerialLineRate(receiver.line), baud);
+    ASSERT_EQ(::tcgetattr(receiver.Line(), &line), 0);
+    EXPECT_EQ(SerialLineRate(receiver.Line()), baud);
     EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8}) << baud;
     EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u) << baud;
   }
-  receiver.Send("x$GP");
+  ASSERT_TRUE(receiver.Send("x$GP"));
   CSerialPort port;
   ASSERT_TRUE(port.Open("COM9:", 4800));
   // Writes of growing size, more than the port reads at a time.
@@ -100,7 +80,7 @@ TEST_F(SerialPortTest, EveryRateIsSetRaw8N1AndTheTestReadTakesOneByteOnly) {
   for (int i = 0; sent.size() < 700; ++i) sent += "RMC," + std::to_string(i) + ",";
   std::string received = Read(port, 3);
   for (std::size_t pos = 3, piece = 1; pos < sent.size(); pos += piece, piece = piece * 3 + 1) {
-    receiver.Send(sent.substr(pos, piece));
+    ASSERT_TRUE(receiver.Send(sent.substr(pos, piece)));
     received += Read(port, std::min(piece, sent.size() - pos));
   }
   EXPECT_EQ(received, sent);
@@ -115,7 +95,7 @@ TEST_F(SerialPortTest, SilentReceiverNeitherHoldsUpOpenNorBlocksAStopAndIsFoundA
   auto read = std::async(std::launch::async, [&] { return ReadOne(port); });
   port.Interrupt();
   EXPECT_EQ(read.get(), ReadStatus::kNoByte);  // hangs here if not woken
-  receiver.Send("12");
+  ASSERT_TRUE(receiver.Send("12"));
   EXPECT_EQ(Read(port, 2), "12");  // woken once; reading goes on
   receiver.Unplug();
   EXPECT_EQ(ReadOne(port), ReadStatus::kFailed);
@@ -123,15 +103,15 @@ TEST_F(SerialPortTest, SilentReceiverNeitherHoldsUpOpenNorBlocksAStopAndIsFoundA
   // old /dev/pts number may go to another terminal at any moment).
   Bind(9, storage / "usb-receiver-unplugged");
   EXPECT_FALSE(port.Reopen() || port.IsOpen());
-  Receiver second;
-  Bind(9, second.device);
-  second.Send("x34");
+  PtyReceiver second;
+  Bind(9, second.Device());
+  ASSERT_TRUE(second.Send("x34"));
   EXPECT_TRUE(port.Reopen());
   EXPECT_EQ(Read(port, 2), "34");
 }
 
 TEST_F(SerialPortTest, ThePortIsForOneUserAtATime) {
-  receiver.Send("xyz");  // a test byte for each open that succeeds
+  ASSERT_TRUE(receiver.Send("xyz"));  // a test byte for each open that succeeds
   CSerialPort port, intruder;
   ASSERT_TRUE(port.Open("COM9:", 9600));
   EXPECT_FALSE(intruder.Open("COM9:", 9600) || intruder.IsOpen());
