@@ -1,18 +1,66 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the instrument and re-flies a recorded
-# flight through it: scripts/demo.sh [FILE.nmea]
-# Without FILE it takes the paraglider recording beside the project, when
-# there is one. The logs go to build/replay/FlyData.
+# Installs what is missing, builds, and runs the real instrument on a
+# simulated flight: a receiver on a pseudo-terminal and simulated sensors,
+# ten seconds of flight a second, so that thermals, the wind and the
+# thermal marker show within a minute.
+#   scripts/demo.sh [FILE.nmea]   a recorded stream in place of the simulated flight
+# With a display the window opens (close it with Escape); without one the
+# instrument runs on Qt's offscreen platform for a minute. Either way it
+# ends with where the track log went and a short summary. Its storage
+# folder is build/demo/instrument; nothing else is touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-recording="${1:-../shared/data/paraglider-thermals.nmea}"
-if [ ! -f "$recording" ]; then
-  echo "demo: no recording '$recording'; name one: scripts/demo.sh FILE.nmea" >&2
+recording=${1:-}
+if [ -n "$recording" ] && [ ! -f "$recording" ]; then
+  echo "demo: no recording '$recording'" >&2
   exit 1
 fi
-
 scripts/install-deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build/release --target flight-replay
-build/release/tools/flight-replay --out build/replay --baro gps "$recording"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release --target flight-instrument flight-sim
+
+storage=$PWD/build/demo/instrument
+rm -rf "$storage"
+cmake --install build/release --prefix "$storage" >/dev/null
+# COM7 at 9600; top line the vario, middle the distance to the thermal,
+# bottom the wind direction.
+printf 'COM7:, 9600,6,3,8,11,1, 3' | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
+
+wind="240,4"
+if [ -n "$recording" ]; then
+  flight=(--file "$recording")
+else
+  flight=(--wind "$wind" --duration 3600)
+fi
+build/release/tools/flight-sim run --storage "$storage" --speed 10 "${flight[@]}" &
+simulator=$!
+trap 'kill "$simulator" 2>/dev/null || true' EXIT
+for _ in $(seq 100); do [ -L "$storage/COM7" ] && break; sleep 0.05; done
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  "$storage/flight-instrument"
+else
+  echo "demo: no display: the instrument runs offscreen for 60 s"
+  QT_QPA_PLATFORM=offscreen "$storage/flight-instrument" &
+  instrument=$!
+  sleep 60
+  kill -TERM "$instrument"
+  wait "$instrument"
+fi
+kill "$simulator" 2>/dev/null || true
+wait "$simulator" 2>/dev/null || true
+
+track=$(ls "$storage"/FlyData/*.IGC)
+echo "demo: track log $track"
+echo "demo: acceleration log $(ls "$storage"/FlyData/*.csv)"
+# The best climb: the largest gain of the pressure altitude over 20 s.
+awk -v wind="$([ -n "$recording" ] && echo recorded || echo "$wind")" '
+  /^B/ { alt[n++] = substr($0, 26, 5) + 0 }
+  END {
+    best = 0
+    for (i = 20; i < n; i++) if ((alt[i] - alt[i - 20]) / 20 > best) best = (alt[i] - alt[i - 20]) / 20
+    printf "demo: %d fixes logged, best climb %.1f m/s over 20 s", n, best
+    if (wind != "recorded") { split(wind, w, ","); printf ", simulated wind from %d deg at %d m/s", w[1], w[2] }
+    printf "\n"
+  }' "$track"

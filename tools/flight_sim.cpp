@@ -1,0 +1,127 @@
+#include "tools/flight_sim.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kMetresPerDegree = 1852.0 * 60;  // of latitude
+constexpr double kAirspeed = 10.0;     // [m/s], a paraglider's trim speed
+constexpr double kGlideSink = 1.1;     // [m/s]
+constexpr double kCircleSeconds = 20;  // one full turn in a thermal
+constexpr double kThermalBank = 35;    // [deg]
+constexpr double kLowestGlide = 400;   // [m] below this the next phase is a thermal
+
+double Rad(double degrees) { return degrees * kPi / 180; }
+double Deg(double radians) { return radians * 180 / kPi; }
+double Compass(double degrees) { return std::fmod(std::fmod(degrees, 360) + 360, 360); }
+
+int DaysInMonth(int year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// ddmm.mmmm (or dddmm.mmmm) and its hemisphere letter.
+std::string Position(double degrees, int degreeDigits, char positive, char negative) {
+  const long long tenThousandths = std::llround(std::fabs(degrees) * 60 * 10000);
+  char text[32];
+  std::snprintf(text, sizeof text, "%0*lld%02lld.%04lld,%c", degreeDigits, tenThousandths / 600000,
+                tenThousandths % 600000 / 10000, tenThousandths % 10000,
+                degrees < 0 ? negative : positive);
+  return text;
+}
+
+std::string WithChecksum(const std::string& body) {
+  unsigned char sum = 0;
+  for (const char c : body) sum ^= static_cast<unsigned char>(c);
+  char tail[8];
+  std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+  return "$" + body + tail;
+}
+
+}  // namespace
+
+FlightSimulator::FlightSimulator(const FlightSimOptions& options)
+    : m_options(options), m_random(options.seed), m_altitude(options.altitude) {
+  m_fix.second = options.startSecond;
+  m_fix.year = options.year, m_fix.month = options.month, m_fix.day = options.day;
+  m_fix.lat = options.lat, m_fix.lon = options.lon;
+  StartGlide();
+}
+
+double FlightSimulator::Uniform(double low, double high) {
+  return low + (high - low) * (static_cast<double>(m_random()) / 4294967296.0);
+}
+
+void FlightSimulator::StartGlide() {
+  // Legs turn by a little over a quarter each time, so that over a flight
+  // the glides point every way.
+  m_fix.heading = Compass(m_nLegs++ * 97.0 + Uniform(0, 30));
+  m_nPhaseLeft = static_cast<int>(Uniform(40, 90));
+  m_climb = -kGlideSink;
+  m_turnRate = 0;
+  m_fix.circling = false;
+  m_fix.bank = 0;
+}
+
+void FlightSimulator::StartThermal() {
+  m_nPhaseLeft = static_cast<int>(Uniform(90, 150));
+  m_climb = Uniform(1.5, 3.5);
+  m_turnRate = (m_nLegs % 2 ? 1 : -1) * 360 / kCircleSeconds;
+  m_fix.circling = true;
+  m_fix.bank = kThermalBank;
+}
+
+SimFix FlightSimulator::Next() {
+  const SimFix fix = [&] {
+    SimFix now = m_fix;
+    now.altitude = static_cast<int>(std::lround(m_altitude));
+    // Ground track: the air's motion plus the wind's (which blows from windFrom).
+    const double north = kAirspeed * std::cos(Rad(now.heading)) -
+                         m_options.windSpeed * std::cos(Rad(m_options.windFrom));
+    const double east = kAirspeed * std::sin(Rad(now.heading)) -
+                        m_options.windSpeed * std::sin(Rad(m_options.windFrom));
+    now.groundSpeed = std::hypot(north, east);
+    now.course = Compass(Deg(std::atan2(east, north)));
+    // Where the next second finds the glider.
+    m_fix.lat += north / kMetresPerDegree;
+    m_fix.lon += east / (kMetresPerDegree * std::cos(Rad(m_fix.lat)));
+    if (m_fix.lon > 180) m_fix.lon -= 360;
+    if (m_fix.lon < -180) m_fix.lon += 360;
+    return now;
+  }();
+
+  ++m_nFixes;
+  m_altitude += m_climb;
+  m_fix.heading = Compass(m_fix.heading + m_turnRate);
+  // Glide and thermal take turns; a glide that gets low ends in a thermal.
+  if (--m_nPhaseLeft <= 0 || (!m_fix.circling && m_altitude < kLowestGlide)) {
+    if (m_fix.circling) {
+      StartGlide();
+    } else {
+      StartThermal();
+    }
+  }
+  if (++m_fix.second == 86400) {  // UTC midnight: the next day
+    m_fix.second = 0;
+    if (++m_fix.day > DaysInMonth(m_fix.year, m_fix.month)) {
+      m_fix.day = 1;
+      if (++m_fix.month > 12) m_fix.month = 1, ++m_fix.year;
+    }
+  }
+  return fix;
+}
+
+std::string SimNmea(const SimFix& fix, const std::string& talker) {
+  char time[32], date[32], motion[64], altitude[32];
+  std::snprintf(time, sizeof time, "%02d%02d%02d.00", fix.second / 3600, fix.second / 60 % 60,
+                fix.second % 60);
+  std::snprintf(date, sizeof date, "%02d%02d%02d", fix.day, fix.month, fix.year % 100);
+  std::snprintf(motion, sizeof motion, "%.1f,%.1f", fix.groundSpeed * 3600 / 1852, fix.course);
+  std::snprintf(altitude, sizeof altitude, "%d.0", fix.altitude);
+  const std::string position = Position(fix.lat, 2, 'N', 'S') + "," + Position(fix.lon, 3, 'E', 'W');
+  return WithChecksum(talker + "RMC," + time + ",A," + position + "," + motion + "," + date + ",,,A") +
+         WithChecksum(talker + "GGA," + time + "," + position + ",1,08,0.9," + altitude + ",M,47.0,M,,");
+}

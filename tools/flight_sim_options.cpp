@@ -1,0 +1,61 @@
+#include "tools/flight_sim_options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace {
+
+template <typename Number>
+bool Parse(std::string_view text, Number& value) {
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  return !text.empty() && result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+bool ParsePair(std::string_view text, double& first, double& second) {
+  const auto comma = text.find(',');
+  return comma != std::string_view::npos && Parse(text.substr(0, comma), first) &&
+         Parse(text.substr(comma + 1), second);
+}
+
+bool ParseTime(std::string_view text, int& second) {
+  int h = 0, m = 0, s = 0;
+  if (text.size() != 8 || text[2] != ':' || text[5] != ':' || !Parse(text.substr(0, 2), h) ||
+      !Parse(text.substr(3, 2), m) || !Parse(text.substr(6, 2), s) || h > 23 || m > 59 || s > 59) {
+    return false;
+  }
+  second = h * 3600 + m * 60 + s;
+  return true;
+}
+
+}  // namespace
+
+std::string ParseSimOptions(int argc, char** argv, SimOptions& options) {
+  if (argc < 2) return "nmea or run?";
+  const std::string_view mode = argv[1];
+  if (mode != "nmea" && mode != "run") return "nmea or run, not '" + std::string(mode) + "'";
+  options.mode = mode == "run" ? SimMode::kRun : SimMode::kNmea;
+  FlightSimOptions& flight = options.flight;
+  for (int i = 2; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (i + 1 >= argc) return std::string(arg) + " needs a value";
+    const std::string_view value = argv[++i];
+    const bool ok =
+        arg == "--seed"       ? Parse(value, flight.seed)
+        : arg == "--wind"     ? ParsePair(value, flight.windFrom, flight.windSpeed) &&
+                                flight.windSpeed >= 0 && flight.windSpeed < 30
+        : arg == "--duration" ? Parse(value, flight.duration) && flight.duration > 0
+        : arg == "--start"    ? ParseTime(value, flight.startSecond)
+        : arg == "--place"    ? ParsePair(value, flight.lat, flight.lon) && flight.lat > -85 &&
+                                flight.lat < 85 && flight.lon >= -180 && flight.lon <= 180
+        : arg == "--talker"   ? (flight.talker = std::string(value)) == "GP" || flight.talker == "GN"
+        : options.mode != SimMode::kRun ? false
+        : arg == "--storage"  ? !(options.storage = std::string(value)).empty()
+        : arg == "--com"      ? Parse(value, options.com) && options.com >= 1 && options.com <= 9
+        : arg == "--speed"    ? Parse(value, options.speed) && options.speed > 0
+        : arg == "--file"     ? !(options.file = std::string(value)).empty()
+                              : false;
+    if (!ok) return "cannot use " + std::string(arg) + " " + std::string(value);
+  }
+  if (options.mode == SimMode::kRun && options.storage.empty()) return "run needs --storage DIR";
+  return "";
+}
