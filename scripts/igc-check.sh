@@ -9,10 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-# Debian's nodejs and npm, unless a Node.js of another origin is there.
-command -v node >/dev/null && command -v npm >/dev/null || scripts/install-deps.sh nodejs npm
+scripts/install-igc-parser.sh
 work=build/igc-check
-[ -d "$work/node_modules/igc-parser" ] || npm install --silent --no-audit --no-fund --prefix "$work" igc-parser@2.0.0
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target flight-replay >/dev/null
 

@@ -57,6 +57,9 @@ void RunFlight(const SimOptions& options, SimSensorTree& sensors, SimGpsPort& po
     sensors.Update(altitude, fix.heading, fix.bank, BatteryAfter(elapsed));
     port.Send(SimNmea(fix, options.flight.talker));
     altitude = fix.altitude;
+    // Never ahead of the instrument: the next sensor values wait until it
+    // has taken this fix.
+    port.WaitUntilRead([] { return g_bStop != 0; });
     Pace(next, options.speed);
   }
 }
@@ -74,6 +77,7 @@ void RunRecording(const SimOptions& options, const std::string& recording, SimSe
     const NmeaKind kind = dollar == std::string::npos ? NmeaKind::kOther
                                                       : NmeaSentenceKind(std::string_view(line).substr(dollar));
     if (kind == NmeaKind::kRmc) {
+      port.WaitUntilRead([] { return g_bStop != 0; });
       Pace(next, options.speed);
       sensors.Update(altitude, course, 0, BatteryAfter(elapsed++));
       course = ReadNumber(NmeaField(line.substr(dollar), 9), 6);

@@ -12,12 +12,17 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "base/flight_values.h"
 #include "base/settings_values.h"
+#include "display/panel_widget.h"
 #include "settings/settings_file.h"
 #include "settings/storage_path.h"
 #include "tests/support/flight_test.h"
 #include "tests/support/qt_test.h"
 #include "tests/support/temp_dir.h"
+#include "tools/flight_sim.h"
+#include "tools/sim_gps_port.h"
+#include "tools/sim_sensor_tree.h"
 
 namespace {
 
@@ -141,6 +146,34 @@ TEST_F(MainDlgTest, OkInTheSettingsDialogUsesTheChosenPortAtOnce) {
     return Track().find("B100001") != std::string::npos;
   }));
   EXPECT_EQ(g_strComPort.Get(), "COM9:");
+}
+
+// A simulated flight through the window: after its first thermals the
+// fields show the wind it was flown in, and the panel the thermal.
+TEST_F(MainDlgTest, AfterAThermalTheFieldsShowTheWindAndThePanelTheMarker) {
+  WriteSettings("COM7:, 9600,6,3,3,4,1, 8");  // wind from, wind speed, vario
+  SimSensorTree sensors(storage.Path());
+  sensors.Update(1500, 0, 0, 90);
+  SimGpsPort gps(storage.Path(), 7);
+  CMainDlg dlg(nullptr, Environment());
+  dlg.OnInitDialog();
+  ASSERT_TRUE(dlg.IsAcquisitionRunning());
+  FlightSimulator flight({.windFrom = 270, .windSpeed = 5, .duration = 600});
+  gps.Send("\r\n");  // for the port's test read
+  while (!flight.Done()) {
+    const SimFix fix = flight.Next();
+    sensors.Update(fix.altitude, fix.heading, fix.bank, 90);
+    gps.Send(SimNmea(fix, "GP"));
+  }
+  ASSERT_TRUE(WaitUntil([&] { return Track().find("B120959") != std::string::npos; }));
+  WaitUntil([] { return false; }, 200ms);  // the last texts' hand-over
+  dlg.done(QDialog::Rejected);
+  EXPECT_NEAR(Text(dlg, 1).mid(3).trimmed().toInt(), 270, 25) << Text(dlg, 1).toStdString();
+  EXPECT_NEAR(Text(dlg, 2).mid(3).trimmed().toInt(), 5, 2) << Text(dlg, 2).toStdString();
+  ASSERT_GT(g_dClimbPeak, 1.0);
+  const QImage marked = dlg.Panel()->grab().toImage();
+  g_dClimbPeak = -1.0;  // no thermal: the same panel without its marker
+  EXPECT_NE(dlg.Panel()->grab().toImage(), marked);
 }
 
 TEST_F(MainDlgTest, EscapeClosesTheRunningWindow) {

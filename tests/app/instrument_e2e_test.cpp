@@ -1,0 +1,162 @@
+// The real program fed by flight-sim: a receiver on a pseudo-terminal and
+// simulated sensors, as a pilot's cockpit would feed it. What it records
+// must be what flight-replay records from the same stream, byte for byte.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "settings/settings_file.h"
+#include "tests/support/flight_test.h"
+#include "tests/support/qt_test.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+pid_t Spawn(const std::vector<std::string>& args) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+// The exit status once the process has ended (after `signal`, if one is
+// given), or -1 when it did not end within the deadline.
+int EndOf(pid_t pid, int signal = 0, std::chrono::seconds deadline = 60s) {
+  if (signal != 0) ::kill(pid, signal);
+  int status = 0;
+  if (!WaitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, deadline)) {
+    ::kill(pid, SIGKILL), ::waitpid(pid, &status, 0);
+    return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> BRecords(const fs::path& folder) {
+  std::vector<std::string> records;
+  if (!fs::is_directory(folder / "FlyData")) return records;
+  for (const auto& entry : fs::directory_iterator(folder / "FlyData")) {
+    if (entry.path().extension() != ".IGC") continue;
+    std::istringstream lines(ReadFileBytes(entry.path()));
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind('B', 0) == 0) records.push_back(line);
+    }
+  }
+  return records;
+}
+
+// Every track log in `folder` read by igc-parser in strict mode.
+void ExpectIgcReaderAccepts(const fs::path& folder) {
+  if (!fs::is_directory(FLIGHT_IGC_PARSER_DIR "/igc-parser")) {
+    std::cout << "igc-parser is not installed (scripts/install-igc-parser.sh): IGC reader's check skipped\n";
+    return;
+  }
+  std::string command = "NODE_PATH='" FLIGHT_IGC_PARSER_DIR "' node '" FLIGHT_IGC_CHECK "'";
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().extension() == ".IGC") command += " '" + entry.path().string() + "'";
+  }
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+class InstrumentEndToEnd : public ::testing::Test {
+ protected:
+  // Flies `simArgs` of flight-sim run through the program until the sim ends
+  // and `expected` records are written; the program's exit status.
+  int Fly(const std::vector<std::string>& simArgs, std::size_t expected) {
+    fs::copy_file(FLIGHT_INSTRUMENT_EXE, storage / "flight-instrument", fs::copy_options::overwrite_existing);
+    const std::u16string record = Utf8ToUtf16("COM7:, 9600,6,3,3,4,1, 8");  // wind from, wind speed, vario
+    std::ofstream(storage / "TermIni.INI", std::ios::binary)
+        .write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size() * 2));
+    std::vector<std::string> args = {FLIGHT_SIM_EXE, "run", "--storage", storage.Path().string()};
+    args.insert(args.end(), simArgs.begin(), simArgs.end());
+    const pid_t sim = Spawn(args);
+    EXPECT_TRUE(WaitUntil([&] { return fs::is_symlink(storage / "COM7"); }));
+    const pid_t program = Spawn({(storage / "flight-instrument").string()});
+    EXPECT_EQ(EndOf(sim), 0);
+    WaitUntil([&] { return BRecords(storage.Path()).size() >= expected; }, 5s);
+    EXPECT_FALSE(fs::exists(storage / "sys")) << "the simulated sensors end with the simulation";
+    return EndOf(program, SIGTERM);
+  }
+  // flight-replay's B records of `nmea`, with the GPS barometer.
+  std::vector<std::string> Replayed(const fs::path& nmea) {
+    const std::string command = std::string(FLIGHT_REPLAY_EXE) + " --baro gps --out '" +
+                                replay.Path().string() + "' '" + nmea.string() + "' 2>/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return BRecords(replay.Path());
+  }
+  TempDir storage, replay;
+};
+
+// The pressure-altitude column (the simulated barometer's, or the replay's
+// GPS altitude) masked.
+std::vector<std::string> WithoutPressureAltitude(std::vector<std::string> records) {
+  for (std::string& record : records) record.replace(25, 5, "-----");
+  return records;
+}
+
+TEST_F(InstrumentEndToEnd, ASimulatedFlightIsRecordedAsTheReplayRecordsIt) {
+  const std::vector<std::string> flight = {"--duration", "300", "--wind", "270,5"};
+  std::vector<std::string> nmeaArgs = {FLIGHT_SIM_EXE, "nmea"};
+  nmeaArgs.insert(nmeaArgs.end(), flight.begin(), flight.end());
+  std::string command;
+  for (const std::string& arg : nmeaArgs) command += arg + " ";
+  ASSERT_EQ(std::system((command + "> '" + (replay / "flight.nmea").string() + "'").c_str()), 0);
+  const std::vector<std::string> expected = Replayed(replay / "flight.nmea");
+  ASSERT_EQ(expected.size(), 300u);
+
+  std::vector<std::string> simArgs = {"--speed", "25"};
+  simArgs.insert(simArgs.end(), flight.begin(), flight.end());
+  EXPECT_EQ(Fly(simArgs, 300), 0);
+  const std::vector<std::string> recorded = BRecords(storage.Path());
+  // The barometer has its first altitude before the first GGA; from then on
+  // both read the GGA's.
+  ASSERT_EQ(recorded.size(), expected.size());
+  EXPECT_EQ(recorded[0].substr(25, 5), "01500");
+  EXPECT_EQ(WithoutPressureAltitude({recorded[0]}), WithoutPressureAltitude({expected[0]}));
+  EXPECT_EQ(std::vector(recorded.begin() + 1, recorded.end()), std::vector(expected.begin() + 1, expected.end()));
+  for (const auto& entry : fs::directory_iterator(storage / "FlyData")) {
+    if (entry.path().extension() != ".csv") continue;
+    std::istringstream lines(ReadFileBytes(entry.path()));
+    std::string line;
+    std::getline(lines, line);
+    for (std::size_t i = 0; std::getline(lines, line); ++i) {
+      ASSERT_LT(i, recorded.size());
+      EXPECT_EQ(line.substr(0, 6), recorded[i].substr(1, 6));
+    }
+  }
+  ExpectIgcReaderAccepts(storage / "FlyData");
+}
+
+TEST_F(InstrumentEndToEnd, EveryRecordingThroughTheRealPortLogsOnlyAcceptedFixes) {
+  SKIP_WITHOUT_RECORDINGS();
+  for (const char* name : {"paraglider-thermals", "glider-flarm-capture", "receiver-coldboot-torture",
+                           "receiver-southern-hemisphere", "receiver-western-hemisphere"}) {
+    SCOPED_TRACE(name);
+    const fs::path recording = RecordingPath(std::string(name) + ".nmea");
+    fs::remove_all(replay / "FlyData");
+    fs::remove_all(storage / "FlyData");
+    const std::vector<std::string> expected = Replayed(recording);
+    EXPECT_EQ(Fly({"--speed", "3000", "--file", recording.string()}, expected.size()), 0);
+    EXPECT_EQ(WithoutPressureAltitude(BRecords(storage.Path())), WithoutPressureAltitude(expected));
+    ExpectIgcReaderAccepts(storage / "FlyData");
+  }
+}
+
+}  // namespace
