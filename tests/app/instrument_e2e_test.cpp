@@ -1,10 +1,12 @@
 // The real program fed by flight-sim: a receiver on a pseudo-terminal and
 // simulated sensors, as a pilot's cockpit would feed it. What it records
-// must be what flight-replay records from the same stream, byte for byte.
+// must be what flight-replay records from the same stream, byte for byte,
+// and however it is ended, its logs hold whole records.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -77,9 +79,9 @@ void ExpectIgcReaderAccepts(const fs::path& folder) {
 
 class InstrumentEndToEnd : public ::testing::Test {
  protected:
-  // Flies `simArgs` of flight-sim run through the program until the sim ends
-  // and `expected` records are written; the program's exit status.
-  int Fly(const std::vector<std::string>& simArgs, std::size_t expected) {
+  // Starts flight-sim run with `simArgs` on a storage folder holding the
+  // program, then the program on COM7; their process ids.
+  std::pair<pid_t, pid_t> Start(const std::vector<std::string>& simArgs) {
     fs::copy_file(FLIGHT_INSTRUMENT_EXE, storage / "flight-instrument", fs::copy_options::overwrite_existing);
     const std::u16string record = Utf8ToUtf16("COM7:, 9600,6,3,3,4,1, 8");  // wind from, wind speed, vario
     std::ofstream(storage / "TermIni.INI", std::ios::binary)
@@ -88,7 +90,12 @@ class InstrumentEndToEnd : public ::testing::Test {
     args.insert(args.end(), simArgs.begin(), simArgs.end());
     const pid_t sim = Spawn(args);
     EXPECT_TRUE(WaitUntil([&] { return fs::is_symlink(storage / "COM7"); }));
-    const pid_t program = Spawn({(storage / "flight-instrument").string()});
+    return {sim, Spawn({(storage / "flight-instrument").string()})};
+  }
+  // Flies until the sim ends and `expected` records are written; the
+  // program's exit status after SIGTERM.
+  int Fly(const std::vector<std::string>& simArgs, std::size_t expected) {
+    const auto [sim, program] = Start(simArgs);
     EXPECT_EQ(EndOf(sim), 0);
     WaitUntil([&] { return BRecords(storage.Path()).size() >= expected; }, 5s);
     EXPECT_FALSE(fs::exists(storage / "sys")) << "the simulated sensors end with the simulation";
@@ -144,6 +151,8 @@ TEST_F(InstrumentEndToEnd, ASimulatedFlightIsRecordedAsTheReplayRecordsIt) {
   ExpectIgcReaderAccepts(storage / "FlyData");
 }
 
+// Each recording, the receiver torture stream too: whole IGC records once a
+// second from the replay, and the same from the real program.
 TEST_F(InstrumentEndToEnd, EveryRecordingThroughTheRealPortLogsOnlyAcceptedFixes) {
   SKIP_WITHOUT_RECORDINGS();
   for (const char* name : {"paraglider-thermals", "glider-flarm-capture", "receiver-coldboot-torture",
@@ -153,9 +162,35 @@ TEST_F(InstrumentEndToEnd, EveryRecordingThroughTheRealPortLogsOnlyAcceptedFixes
     fs::remove_all(replay / "FlyData");
     fs::remove_all(storage / "FlyData");
     const std::vector<std::string> expected = Replayed(recording);
+    static const std::regex kBRecord("B([01][0-9]|2[0-3])[0-5][0-9][0-5][0-9][0-9]{7}[NS][0-9]{8}[EW]"
+                                     "[AV](-[0-9]{4}|[0-9]{5})(-[0-9]{4}|[0-9]{5})");
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_TRUE(std::regex_match(expected[i], kBRecord)) << expected[i];
+      EXPECT_TRUE(i == 0 || expected[i].substr(1, 6) != expected[i - 1].substr(1, 6)) << "once a second";
+    }
     EXPECT_EQ(Fly({"--speed", "3000", "--file", recording.string()}, expected.size()), 0);
     EXPECT_EQ(WithoutPressureAltitude(BRecords(storage.Path())), WithoutPressureAltitude(expected));
     ExpectIgcReaderAccepts(storage / "FlyData");
+  }
+}
+
+// The signals a Linux system sends to end a program stop the flight in an
+// orderly way, whatever moment they come at: whole records only.
+TEST_F(InstrumentEndToEnd, EachEndingSignalStopsTheFlightWithWholeRecords) {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    fs::remove_all(storage / "FlyData");
+    const auto [sim, program] = Start({"--speed", "20"});
+    ASSERT_TRUE(WaitUntil([&] { return BRecords(storage.Path()).size() >= 3; }));
+    EXPECT_EQ(EndOf(program, signal), 0);
+    EXPECT_EQ(EndOf(sim, SIGTERM), 0);
+    for (const auto& entry : fs::directory_iterator(storage / "FlyData")) {
+      const std::string log = ReadFileBytes(entry.path());
+      EXPECT_EQ(log.back(), '\n');
+      if (entry.path().extension() == ".IGC") {
+        EXPECT_EQ((log.size() - 20) % 36, 0u) << "whole B records";
+      }
+    }
   }
 }
 
