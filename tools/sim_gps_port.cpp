@@ -53,7 +53,7 @@ bool SimGpsPort::WaitUntilRead(const std::function<bool()>& stop) const {
   int unread = 0;
   while (::ioctl(m_line, FIONREAD, &unread) == 0 && unread > 0) {
     if (stop()) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return unread == 0;
 }
