@@ -66,6 +66,7 @@ StartupEnvironment StartupEnvironment::Default() {
 
 CMainDlg::CMainDlg(QWidget* parent, StartupEnvironment environment)
     : QDialog(parent, Qt::Window),
+      m_audio(environment.audioDevice),
       m_hIcon(":/icon.png"),
       m_env(std::move(environment)) {
   m_hIcon.addFile(":/icon-16.png", QSize(16, 16));
@@ -138,6 +139,7 @@ void CMainDlg::OnInitDialog() {
   });
 
   StartAcquisition();
+  m_audio.Start();
 }
 
 void CMainDlg::StartAcquisition() {
@@ -180,6 +182,7 @@ void CMainDlg::OnSetButton() {
 
 void CMainDlg::done(int result) {
   StopAcquisition();
+  m_audio.Stop();
   QDialog::done(result);
 }
 

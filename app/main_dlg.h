@@ -12,6 +12,7 @@
 // event loop watches, so it never touches a Qt object itself.
 // Closing the window (its close button, Escape, or a signal that ends the
 // program) stops and joins that thread before the port and the logs go away.
+// The audio vario plays the vertical speed on a thread of its own.
 #pragma once
 
 #include <functional>
@@ -24,6 +25,7 @@
 #include <QIcon>
 #include <QString>
 
+#include "audio/audio_vario.h"
 #include "device/serial_port.h"
 #include "display/display_texts.h"
 #include "flight/acquisition_loop.h"
@@ -44,6 +46,7 @@ struct StartupEnvironment {
   // OK button.
   std::function<void(QWidget* owner, const QString& text)> showMessage;
   AcquisitionOptions acquisition;
+  std::string audioDevice = "default";   // the ALSA device of the audio vario
 
   static StartupEnvironment Default();
 };
@@ -90,6 +93,7 @@ class CMainDlg : public QDialog, public InstrumentWindow {
 
   CSettingsDlg m_dlgSettings;
   CSerialPort m_port;
+  AudioVario m_audio;   // heard while "Sound" is checked
   std::unique_ptr<AcquisitionLoop> m_pLoop;
   std::unique_ptr<std::thread> m_pThread;
   std::string m_strField1;   // top line (control 1002)

@@ -1,5 +1,7 @@
 #include "base/flight_values.h"
 
+#include <mutex>
+
 
 double g_dVario = 0;
 std::atomic<double> g_dWindDir{0};
@@ -21,6 +23,22 @@ double g_dStartDist = 0;
 double g_dTimeBase = 0;
 bool g_bTimeBasePending = true;
 int g_nRedrawCount = 0;
+
+namespace {
+std::mutex g_varioMutex;
+VarioReading g_varioReading;
+}  // namespace
+
+void PublishVario(double vario) {
+  std::lock_guard<std::mutex> lock(g_varioMutex);
+  g_varioReading.vario = vario;
+  ++g_varioReading.updates;
+}
+
+VarioReading LatestVario() {
+  std::lock_guard<std::mutex> lock(g_varioMutex);
+  return g_varioReading;
+}
 
 void ResetFlightValues() {
   g_dVario = 0;

@@ -7,7 +7,7 @@ int g_nBaudIndex = 4;
 std::atomic<int> g_nFieldSel1{0};
 std::atomic<int> g_nFieldSel2{1};
 std::atomic<int> g_nFieldSel3{3};
-int g_bSound = 1;
+std::atomic<int> g_bSound{1};
 std::atomic<bool> g_bPositionRequest{false};
 
 std::string g_strStorageFolder;

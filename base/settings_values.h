@@ -18,7 +18,7 @@ extern int g_nBaudIndex;               // position in its baud list
 extern std::atomic<int> g_nFieldSel1;  // code of the top display field
 extern std::atomic<int> g_nFieldSel2;  // code of the middle display field
 extern std::atomic<int> g_nFieldSel3;  // code of the bottom display field
-extern int g_bSound;                   // 1 sound on, 0 off
+extern std::atomic<int> g_bSound;      // 1 sound on, 0 off (read by the audio vario)
 extern std::atomic<bool> g_bPositionRequest;  // the pilot asked for a new start point
 
 // Where the instrument keeps its files, set once at start-up before the

@@ -2,6 +2,8 @@
 // (elapsed time, barometric altitude) samples.
 #pragma once
 
+#include "base/flight_values.h"  // kVarioNoSpread
+
 // The sample rings, kept for the life of the process. Slot i of both rings
 // belongs to the same sample; slots not yet written hold 0 and still take
 // part in the sums.
@@ -10,10 +12,6 @@ extern double g_dVarioAlt[kVarioSamples];   // [m]
 extern double g_dVarioTime[kVarioSamples];  // [s] since the time base
 extern int g_nVarioIndex;                   // slot of the newest sample
 extern int g_nVarioCount;                   // samples taken, at most 10
-
-// The marker for ten samples that do not spread in time (the clock stood
-// still): no slope can be formed.
-inline constexpr double kVarioNoSpread = 9999.0;
 
 // One sample per accepted fix: altitude [m], elapsed whole seconds since the
 // time base. Returns the vertical speed [m/s], positive when climbing; 0

@@ -42,6 +42,7 @@ class MainDlgTest : public FlightTest {
     env.clock = [] { return LocalTime{2026, 3, 23, 14, 5, 9}; };
     env.showMessage = [this](QWidget*, const QString& text) { messages.push_back(text); };
     env.acquisition.reopenPause = 20ms;
+    env.audioDevice = "null";
     return env;
   }
   void WriteSettings(const std::string& record) {

@@ -1,0 +1,148 @@
+// The tone measured from its samples, as a pilot's ear would judge it.
+#include "audio/vario_tone.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "audio/audio_vario.h"
+#include "base/flight_values.h"
+#include "base/settings_values.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+
+std::vector<std::int16_t> Render(VarioTone& tone, double seconds) {
+  std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds * kRate));
+  // In pieces, as the output thread asks for them: the phase runs on.
+  for (std::size_t at = 0; at < samples.size(); at += 441) {
+    tone.Render(samples.data() + at, std::min<std::size_t>(441, samples.size() - at));
+  }
+  return samples;
+}
+
+// Sounding runs as (start, length) in samples: gaps under 2 ms are a sine's own zeros.
+std::vector<std::pair<std::size_t, std::size_t>> Beeps(const std::vector<std::int16_t>& s) {
+  std::vector<std::pair<std::size_t, std::size_t>> beeps;
+  std::size_t quiet = kRate;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (std::abs(s[i]) > 200) {
+      if (quiet > kRate / 500) beeps.push_back({i, 0});
+      beeps.back().second = i - beeps.back().first + 1;
+      quiet = 0;
+    } else {
+      ++quiet;
+    }
+  }
+  return beeps;
+}
+
+// The frequency from the upward zero crossings of a sounding stretch.
+double Frequency(const std::vector<std::int16_t>& s, std::size_t from, std::size_t length) {
+  int crossings = 0;
+  std::size_t first = 0, last = 0;
+  for (std::size_t i = from + 1; i < from + length; ++i) {
+    if (s[i - 1] < 0 && s[i] >= 0) {
+      if (crossings++ == 0) first = i;
+      last = i;
+    }
+  }
+  return crossings > 1 ? (crossings - 1) * double(kRate) / double(last - first) : 0;
+}
+
+TEST(VarioToneTest, ClimbBeepsRiseInPitchAndRateSinkIsOneLowTone) {
+  const struct { double vario; double hz, periodMs; } cases[] = {
+      {0.5, 600, 555}, {2.0, 900, 420}, {4.0, 1300, 240}, {6.0, 1500, 150},  // pitch and period capped
+      {-2.0, 380, 0}, {-4.0, 260, 0}, {-8.0, 200, 0}};                        // sink: continuous
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.vario);
+    VarioTone tone(kRate);
+    tone.SetVario(c.vario);
+    const std::vector<std::int16_t> s = Render(tone, 2.0);
+    const auto beeps = Beeps(s);
+    ASSERT_GE(beeps.size(), 1u);
+    EXPECT_NEAR(Frequency(s, beeps[0].first, beeps[0].second), c.hz, c.hz * 0.01);
+    if (c.periodMs == 0) {
+      EXPECT_EQ(beeps.size(), 1u);
+      continue;
+    }
+    ASSERT_GE(beeps.size(), 3u);
+    const double period = double(beeps[2].first - beeps[1].first) * 1000 / kRate;
+    EXPECT_NEAR(period, c.periodMs, 1);
+    EXPECT_NEAR(double(beeps[1].second) * 1000 / kRate / period, 2.0 / 3, 0.02) << "duty";
+  }
+}
+
+TEST(VarioToneTest, SilentBandWithHysteresisAtBothEdges) {
+  const struct { double vario; bool heard; } steps[] = {
+      {0.05, false}, {0.1, true},  {0.02, true}, {-0.1, false}, {-1.9, false}, {-2.0, true},
+      {-1.6, true},  {-1.4, false}, {1.0, true}, {-3.0, true},  {kVarioNoSpread, false}};
+  VarioTone tone(kRate);
+  for (const auto& step : steps) {
+    tone.SetVario(step.vario);
+    Render(tone, 0.7);  // a beep that has begun finishes
+    const std::vector<std::int16_t> s = Render(tone, 1.0);
+    EXPECT_EQ(!Beeps(s).empty(), step.heard) << step.vario;
+  }
+  tone.SetVario(1.0);
+  Render(tone, 1.0);
+  tone.SetVario(std::nullopt);  // stale: silence
+  Render(tone, 0.7);
+  EXPECT_TRUE(Beeps(Render(tone, 1.0)).empty());
+}
+
+TEST(VarioToneTest, NoClicksAtBeepEdgesOrWhenTheValueChanges) {
+  VarioTone tone(kRate);
+  std::vector<std::int16_t> s;
+  for (const double vario : {1.0, 5.0, -3.0, 0.5, 3.0, -0.5}) {
+    tone.SetVario(vario);
+    const std::vector<std::int16_t> part = Render(tone, 1.0);
+    s.insert(s.end(), part.begin(), part.end());
+  }
+  // A full-scale-half sine at the top pitch moves at most this much a sample.
+  const double limit = 32767 * 0.5 * 2 * M_PI * 1500 / kRate * 1.05;
+  for (std::size_t i = 1; i < s.size(); ++i) {
+    ASSERT_LE(std::abs(s[i] - s[i - 1]), limit) << "at sample " << i;
+  }
+}
+
+TEST(VarioToneTest, ThePitchGlidesBetweenValues) {
+  VarioTone tone(kRate);
+  tone.SetVario(-3.0);  // 320 Hz
+  Render(tone, 1.0);
+  tone.SetVario(-6.5);  // 200 Hz
+  const std::vector<std::int16_t> s = Render(tone, 1.0);
+  const double early = Frequency(s, 0, kRate / 20), later = Frequency(s, kRate * 9 / 10, kRate / 20);
+  EXPECT_TRUE(early > 280 && early < 320) << early;  // a fifth of a second to settle
+  EXPECT_NEAR(later, 200, 3);
+}
+
+TEST(AudioVarioTest, PlaysOnTheNullDeviceAndAnAbsentOneHoldsNothingUp) {
+  g_bSound = 1;
+  PublishVario(2.0);
+  std::vector<std::string> reports;
+  {
+    AudioVario audio("null", [&](const std::string& m) { reports.push_back(m); });
+    audio.Start();
+    PublishVario(2.5);
+    for (int i = 0; i < 100 && audio.FramesPlayed() < kRate / 10; ++i) usleep(10000);
+    EXPECT_GE(audio.FramesPlayed(), kRate / 10);
+  }
+  EXPECT_TRUE(reports.empty());
+  AudioVario absent("hw:99,0", [&](const std::string& m) { reports.push_back(m); });
+  absent.Start();
+  usleep(100000);
+  const auto start = std::chrono::steady_clock::now();
+  absent.Stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].rfind("audio vario: no sound from 'hw:99,0'", 0), 0u) << reports[0];
+}
+
+}  // namespace
