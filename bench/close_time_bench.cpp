@@ -41,6 +41,7 @@ void BM_CloseWhileReceiverSilent(benchmark::State& state) {
   StartupEnvironment env = StartupEnvironment::Default();
   env.modulePath = [&] { return HandheldModulePath(storage / "flight-instrument"); };
   env.showMessage = [](QWidget*, const QString&) {};
+  env.audioDevice = "null";
   for (auto _ : state) {
     state.PauseTiming();
     auto dlg = std::make_unique<CMainDlg>(nullptr, env);
