@@ -1,6 +1,6 @@
-// The audio vario's constants in one place. They follow the published
-// defaults of the open glide computers and varios, so a pilot who flew with
-// one of them hears what he expects.
+// The audio vario's constants in one place. They follow the tone soaring
+// pilots know from the open glide computers and varios, so that a pilot
+// who flew with one of them hears what he expects.
 #pragma once
 
 namespace vario_tone {
