@@ -44,13 +44,13 @@ std::string SeparatedField(std::string_view text, char separator, int n) {
   if (n < 1) return {};
   std::size_t before = 0;  // position of the (n-1)-th separator
   std::size_t after = 0;   // position of the n-th separator
-  int count = 0;
-  for (std::size_t i = 0; i < text.size() && count < n; ++i) {
-    if (text[i] != separator) continue;
-    ++count;
-    if (count == n - 1) before = i;
-    if (count == n) after = i;
+  for (int count = 1; count <= n; ++count) {
+    const std::size_t at = text.find(separator, count == 1 ? 0 : after + 1);
+    if (at == std::string_view::npos) return {};  // fewer than n separators
+    before = after;
+    after = at;
   }
+  if (n == 1) before = 0;
   if (after <= before) return {};
   return std::string(text.substr(before + 1, after - before - 1));
 }

@@ -23,7 +23,8 @@ AcquisitionLoop::AcquisitionLoop(ByteSource& port, InstrumentWindow& window,
 
 void AcquisitionLoop::AcquisitionThreadProc() {
   while (!m_bStop.load()) {
-    if (m_bReopen.exchange(false)) {
+    // A plain look first: an exchange on every byte costs more than the byte.
+    if (m_bReopen.load(std::memory_order_relaxed) && m_bReopen.exchange(false)) {
       // A sentence begun on the old port must not be finished with bytes
       // of the new one.
       m_bInSentence = false;

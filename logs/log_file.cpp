@@ -44,8 +44,23 @@ int LogFile::CreateNew(const std::filesystem::path& path, bool syncEachRecord) {
 }
 
 void LogFile::Close() {
+  Flush();
   if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;
+}
+
+void LogFile::Flush() {
+  if (m_batch.empty()) return;
+  int error = 0;
+  if (WriteAll(m_batch, error)) {
+    m_nWritten += m_nBatched;
+    m_bFailing = false;
+  } else {
+    m_nDropped += m_nBatched;
+    ReportFailure("cannot write", error);
+  }
+  m_batch.clear();
+  m_nBatched = 0;
 }
 
 bool LogFile::Write(std::string_view record) {
@@ -58,6 +73,12 @@ bool LogFile::Write(std::string_view record) {
              " could not be created (" + why + "): records are dropped");
     }
     return false;
+  }
+  if (m_bBatched) {
+    m_batch.append(record);
+    ++m_nBatched;
+    if (m_batch.size() >= 64 * 1024) Flush();
+    return true;
   }
   int error = 0;
   if (!WriteAll(record, error)) {

@@ -27,6 +27,12 @@ class LogFile {
   // Appends one record. False when it was dropped.
   bool Write(std::string_view record);
 
+  // Batched, records are gathered and written 64 KiB at a time (and at
+  // Flush and Close): for a replay, which can be run again, never for a
+  // flight. A batch that cannot be written is dropped whole.
+  void SetBatched(bool batched) { Flush(), m_bBatched = batched; }
+  void Flush();
+
   void Close();
 
   bool IsOpen() const { return m_fd >= 0; }
@@ -47,6 +53,9 @@ class LogFile {
   long long m_nWritten = 0;
   long long m_nDropped = 0;
   bool m_bFailing = false;      // the last record was dropped (and reported)
+  bool m_bBatched = false;
+  std::string m_batch;          // records not yet written, when batched
+  long long m_nBatched = 0;     // how many
 };
 
 // Where dropped records are reported; standard error unless replaced.

@@ -71,12 +71,15 @@ int main(int argc, char** argv) {
     // The storage folder is named in the handheld's backslash-separated form.
     return Fail("the storage folder " + g_strStorageFolder + " has a backslash in its path");
   }
-  // A replay can be run again, so its records need not be forced to disk one by one.
+  // A replay can be run again, so its records need not be forced to disk
+  // one by one: they are written in batches.
   if (!OpenFlightLogs(g_strStorageFolder, options.clock.value_or(CurrentLocalTime()), false)) {
     const LogFile& failed = g_fileTrack.IsOpen() ? g_fileAccel : g_fileTrack;
     return Fail("cannot create " + failed.Path().string() + ": " +
                 std::strerror(failed.OpenError()));
   }
+  g_fileTrack.SetBatched(true);
+  g_fileAccel.SetBatched(true);
 
   g_nFieldSel1 = options.fields[0];
   g_nFieldSel2 = options.fields[1];
@@ -90,6 +93,8 @@ int main(int argc, char** argv) {
 
   loop.AcquisitionThreadProc();
   std::fflush(stdout);
+  g_fileTrack.Flush();
+  g_fileAccel.Flush();
 
   if (recording.ReadError() != 0) {
     return Fail("error reading " + options.file + ": " + std::strerror(recording.ReadError()));
