@@ -20,6 +20,10 @@ constexpr unsigned kLatencyMicroseconds = 75000;
 constexpr std::size_t kChunk = kRate / 100;   // 10 ms a write
 constexpr auto kRetry = std::chrono::seconds(5);
 
+// ALSA's library prints its own complaints at every failed open; this
+// thread says once what it means instead.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
 // The device opened for 16-bit mono at kRate, or nullptr and why not.
 snd_pcm_t* OpenDevice(const std::string& device, std::string& why) {
   snd_pcm_t* pcm = nullptr;
@@ -67,6 +71,7 @@ bool AudioVario::WaitOrStop(std::chrono::milliseconds pause) {
 }
 
 void AudioVario::Run() {
+  snd_lib_error_set_handler(QuietAlsa);
   VarioTone tone(kRate);
   std::array<std::int16_t, kChunk> samples{};
   snd_pcm_t* pcm = nullptr;

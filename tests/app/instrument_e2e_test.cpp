@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 
 #include "settings/settings_file.h"
 #include "tests/support/flight_test.h"
+#include "tests/support/pty_receiver.h"
 #include "tests/support/qt_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -75,6 +77,16 @@ void ExpectIgcReaderAccepts(const fs::path& folder) {
     if (entry.path().extension() == ".IGC") command += " '" + entry.path().string() + "'";
   }
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// CPU seconds the process has used so far, user and system.
+double CpuSeconds(pid_t pid) {
+  std::istringstream stat(ReadFileBytes("/proc/" + std::to_string(pid) + "/stat"));
+  std::string skipped;
+  for (int field = 1; field < 14; ++field) stat >> skipped;
+  long long user = 0, system = 0;
+  stat >> user >> system;
+  return static_cast<double>(user + system) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 class InstrumentEndToEnd : public ::testing::Test {
@@ -192,6 +204,47 @@ TEST_F(InstrumentEndToEnd, EachEndingSignalStopsTheFlightWithWholeRecords) {
       }
     }
   }
+}
+
+// The receiver's cable pulled in flight, then plugged in again, and the
+// system gives it another device name: the instrument finds it by itself,
+// and waits for it without burning the battery.
+TEST_F(InstrumentEndToEnd, AReceiverUnpluggedInFlightIsFoundAgainUnderANewName) {
+  const auto [sim, program] = Start({"--speed", "10"});
+  ASSERT_TRUE(WaitUntil([&] { return BRecords(storage.Path()).size() >= 5; }));
+  EXPECT_EQ(EndOf(sim, SIGTERM), 0);  // unplugged: its pseudo-terminal and its link are gone
+  PtyReceiver other;  // holds the old device number: the receiver comes back under a new one
+  const double before = CpuSeconds(program);
+  WaitUntil([] { return false; }, 3s);
+  EXPECT_LT(CpuSeconds(program) - before, 0.3) << "CPU seconds in 3 s without a receiver";
+  const pid_t again = Spawn({FLIGHT_SIM_EXE, "run", "--storage", storage.Path().string(), "--speed",
+                             "10", "--start", "13:00:00"});
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> records = BRecords(storage.Path());
+    return !records.empty() && records.back().rfind("B1300", 0) == 0;
+  }, 30s));
+  EXPECT_EQ(EndOf(program, SIGTERM), 0);
+  EXPECT_EQ(EndOf(again, SIGTERM), 0);
+}
+
+// Killed outright in flight (a flat battery cuts the power the same way):
+// each record was written whole and forced to storage, so the logs on the
+// card parse and end with a whole record.
+TEST_F(InstrumentEndToEnd, AKillInFlightLeavesLogsThatParse) {
+  const auto [sim, program] = Start({"--speed", "20"});
+  ASSERT_TRUE(WaitUntil([&] { return BRecords(storage.Path()).size() >= 20; }));
+  ::kill(program, SIGKILL);
+  EXPECT_EQ(EndOf(program), -1);
+  EXPECT_EQ(EndOf(sim, SIGTERM), 0);
+  std::size_t accel = 0;
+  for (const auto& entry : fs::directory_iterator(storage / "FlyData")) {
+    const std::string log = ReadFileBytes(entry.path());
+    ASSERT_EQ(log.back(), '\n') << entry.path();
+    if (entry.path().extension() == ".csv") accel = std::count(log.begin(), log.end(), '\n') - 1;
+  }
+  const std::size_t track = BRecords(storage.Path()).size();
+  EXPECT_TRUE(accel == track || accel + 1 == track) << "the acceleration record follows its B record";
+  ExpectIgcReaderAccepts(storage / "FlyData");
 }
 
 }  // namespace
