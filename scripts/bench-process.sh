@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Whole-process figures of the running instrument, fed by flight-sim:
+#   - CPU use at 1 Hz and at 10 Hz input (60 s each), in % of one core;
+#   - resident memory over a simulated 10-hour flight, flown as fast as the
+#     instrument reads it: first, last and peak;
+#   - the time from the program's start to its window shown, under Xvfb.
+#   scripts/bench-process.sh        RATES="" skips the CPU figures
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh xvfb xauth x11-utils
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release --target flight-instrument flight-sim >/dev/null
+storage=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null; rm -rf "$storage"' EXIT
+cmake --install build/release --prefix "$storage" >/dev/null
+printf 'COM7:, 9600,6,3,8,11,1, 3' | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
+echo "cores: $(nproc)"
+
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+fly() {  # fly SECONDS SIM-ARGS...: starts the simulator and the instrument
+  build/release/tools/flight-sim run --storage "$storage" "${@:2}" 2>/dev/null &
+  sim=$!
+  for _ in $(seq 100); do [ -L "$storage/COM7" ] && break; sleep 0.05; done
+  QT_QPA_PLATFORM=offscreen "$storage/flight-instrument" 2>/dev/null &
+  app=$!
+}
+land() { kill -TERM "$app" "$sim" 2>/dev/null || true; wait "$app" "$sim" 2>/dev/null || true; }
+
+for rate in ${RATES-1 10}; do
+  fly 0 --speed "$rate" --duration 100000
+  sleep 5  # past the start-up
+  before=$(cpu_ticks "$app"); sleep 60; after=$(cpu_ticks "$app")
+  land
+  awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v rate="$rate" \
+      'BEGIN { printf "CPU at %d Hz: %.2f %% of one core\n", rate, 100 * t / hz / 60 }'
+done
+
+fly 0 --speed 100000 --duration 36000
+sleep 3  # past the start-up
+low=999999999; high=0; samples=0; started=$SECONDS
+while kill -0 "$sim" 2>/dev/null; do
+  rss=$(awk '/VmRSS/ { print $2 }' "/proc/$app/status")
+  [ "$rss" -lt "$low" ] && low=$rss
+  [ "$rss" -gt "$high" ] && high=$rss
+  samples=$((samples + 1)); sleep 1
+done
+peak=$(awk '/VmHWM/ { print $2 }' "/proc/$app/status")
+land
+echo "resident memory over 10 simulated hours ($((SECONDS - started)) s, $samples samples): ${low} to ${high} kB, peak ${peak} kB"
+
+Xvfb :78 -screen 0 800x480x24 -nolisten tcp & sleep 1
+best=999
+for _ in 1 2 3 4 5; do
+  start=$EPOCHREALTIME
+  DISPLAY=:78 "$storage/flight-instrument" 2>/dev/null & app=$!
+  until DISPLAY=:78 xwininfo -root -tree 2>/dev/null | grep -q '"Flight instrument"'; do sleep 0.002; done
+  shown=$EPOCHREALTIME
+  kill -TERM "$app"; wait "$app" || true
+  best=$(awk -v a="$start" -v b="$shown" -v c="$best" 'BEGIN { t = b - a; print (t < c) ? t : c }')
+done
+echo "start to window shown: best of five ${best} s"
