@@ -1,5 +1,7 @@
 #include "settings/settings_file.h"
 
+#include <algorithm>
+
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -232,9 +234,34 @@ SettingsRecord ParseSettingsRecord(std::u16string_view record) {
   return ParseFixedColumns(record.substr(0, kFixedRecordChars));
 }
 
+namespace {
+
+// What a card can do to the file: no record at all, characters that no
+// settings record holds, a record cut before its eight values, no rate.
+bool IsDamaged(std::u16string_view record, const SettingsRecord& parsed) {
+  if (record.empty() || parsed.baudRate <= 0) return true;
+  for (const char16_t c : record) {
+    if (c < 0x20 || c > 0x7e) return true;
+  }
+  return record.size() < kFixedRecordChars && std::count(record.begin(), record.end(), u',') < 7;
+}
+
+// The settings of a first start, said to the pilot: a damaged file is no
+// reason to guess at a port or a rate.
+void StartWithDefaults(const std::string& why) {
+  ApplySettings(SettingsRecord{});
+  g_strComPort = std::string();
+  ShowMessage("TermIni.INI " + why + ": the default settings are used; choose the GPS port with \"set\"");
+}
+
+}  // namespace
+
 void LoadSettings() {
+  const std::filesystem::path path = ToLocalPath(g_strSettingsPath);
   std::vector<unsigned char> bytes;
-  if (!ReadSmallFile(ToLocalPath(g_strSettingsPath), bytes)) {
+  if (!ReadSmallFile(path, bytes)) {
+    std::error_code ignored;
+    if (std::filesystem::exists(path, ignored)) return StartWithDefaults("cannot be read");
     g_strComPort = std::string();
     return;
   }
@@ -242,7 +269,9 @@ void LoadSettings() {
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
     record.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
   }
-  ApplySettings(ParseSettingsRecord(record));
+  const SettingsRecord parsed = ParseSettingsRecord(record);
+  if (IsDamaged(record, parsed)) return StartWithDefaults("is damaged");
+  ApplySettings(parsed);
 }
 
 void SaveSettings() {
@@ -254,6 +283,13 @@ void SaveSettings() {
   // Written beside the old file and then put in its place, so that a power
   // cut while saving leaves either the old or the new settings, never half.
   const std::filesystem::path path = ToLocalPath(g_strSettingsPath);
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    // A folder where the file belongs: moved aside, with whatever it holds.
+    std::filesystem::path aside = path;
+    aside += ".damaged";
+    std::filesystem::rename(path, aside, ignored);
+  }
   std::filesystem::path fresh = path;
   fresh += ".new";
   if (WriteWholeFile(fresh, bytes) && ::rename(fresh.c_str(), path.c_str()) == 0) return;

@@ -113,7 +113,7 @@ TEST_F(SettingsDlgTest, CancelKeepsPortRateAndPositionRequestOnly) {
 }
 
 TEST_F(SettingsDlgTest, ASettingsFileThatCannotBeWrittenIsReportedAndOkStillCloses) {
-  fs::create_directory(storage / "TermIni.INI");
+  g_strSettingsPath = "\\" + (storage / "no-card").string() + "\\TermIni.INI";
   dlg.OnInitDialog();
   Choose(dlg.m_cbField2, 3);
   dlg.m_btnOk->click();

@@ -72,10 +72,9 @@ TEST_F(SettingsFileTest, SavedSettingsReadBackUnchanged) {
 TEST_F(SettingsFileTest, LoadReadsEachFixedColumnOnItsOwn) {
   const struct { const char* name; const char* text; SettingsRecord expected; } cases[] = {
       {"no file: only the port name is emptied", nullptr, {"", 9600, 1, 4, 0, 1, 1, 3}},
-      {"empty file", "", {"", 0, 0, 0, 0, 0, 0, 0}},
       {"cut inside bottom code", "COM3:, 4800,2,1,5,6,0,1", {"COM3:", 4800, 2, 1, 5, 6, 0, 1}},
       {"separators are not checked", "COM7:x 9600x6x3x0x1x1x 3", kExample},
-      {"letters and blanks", "COM7:,abcde,x,3, ,1,+, 7", {"COM7:", 0, 0, 3, 0, 1, 0, 7}},
+      {"letters and blanks", "COM7:,19200,x,3, ,1,+, 7", {"COM7:", 19200, 0, 3, 0, 1, 0, 7}},
       // What the older writer left for 115200 bit/s, the first 24 characters of
       // "COM7:,115200,6,9,0,1,1, 3": every column after the baud holds a separator.
       {"cut 115200 record", "COM7:,115200,6,9,0,1,1, ", {"COM7:", 11520, 0, 0, 0, 0, 0, 0}},
@@ -87,6 +86,37 @@ TEST_F(SettingsFileTest, LoadReadsEachFixedColumnOnItsOwn) {
     LoadSettings();
     EXPECT_EQ(CurrentSettings(), c.expected);
   }
+}
+
+// What a card can do to the file: the defaults of a first start, said once;
+// OK in the dialog (a save) then writes a sound file, with nothing lost.
+TEST_F(SettingsFileTest, ADamagedFileGivesTheDefaultsAndTheNextSaveASoundFile) {
+  const SettingsRecord defaults{"", 9600, 1, 4, 0, 1, 1, 3};
+  const std::pair<const char*, std::string> damages[] = {
+      {"empty", ""}, {"cut short", Utf16Le("COM7:, 96")}, {"no rate", Utf16Le("COM7:,abcde,6,3,0,1,1, 3")},
+      {"random bytes", std::string("\x93\x01\xff\xfe\x00\x43\x20\x00\x20\x43", 10)}, {"a folder", ""}};
+  for (const auto& [name, bytes] : damages) {
+    SCOPED_TRACE(name);
+    ResetToInitialValues();
+    messages.clear();
+    std::filesystem::remove_all(File());
+    if (std::string(name) == "a folder") {
+      std::filesystem::create_directories(File() / "photos");
+    } else {
+      WriteFileBytes(File(), bytes);
+    }
+    LoadSettings();
+    EXPECT_EQ(CurrentSettings(), defaults);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("the default settings are used"), std::string::npos) << messages[0];
+    ApplySettings(kExample);
+    SaveSettings();
+    ResetToInitialValues();
+    LoadSettings();
+    EXPECT_EQ(CurrentSettings(), kExample);
+    EXPECT_EQ(messages.size(), 1u);
+  }
+  EXPECT_TRUE(std::filesystem::exists(dir / "TermIni.INI.damaged" / "photos")) << "the folder is kept";
 }
 
 TEST_F(SettingsFileTest, SaveThatCannotWriteTellsThePilotOnce) {
