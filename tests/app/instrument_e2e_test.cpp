@@ -2,11 +2,14 @@
 // simulated sensors, as a pilot's cockpit would feed it. What it records
 // must be what flight-replay records from the same stream, byte for byte,
 // and however it is ended, its logs hold whole records.
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -28,10 +31,15 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-pid_t Spawn(const std::vector<std::string>& args) {
+// Starts `args`; its standard error goes to `errors` when one is named.
+pid_t Spawn(const std::vector<std::string>& args, const fs::path& errors = {}) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!errors.empty()) {
+      const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+      if (fd >= 0) ::dup2(fd, STDERR_FILENO);
+    }
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -102,8 +110,19 @@ class InstrumentEndToEnd : public ::testing::Test {
     args.insert(args.end(), simArgs.begin(), simArgs.end());
     const pid_t sim = Spawn(args);
     EXPECT_TRUE(WaitUntil([&] { return fs::is_symlink(storage / "COM7"); }));
-    return {sim, Spawn({(storage / "flight-instrument").string()})};
+    const pid_t program = Spawn({(storage / "flight-instrument").string()}, replay / "instrument.err");
+    children = {sim, program};
+    return {sim, program};
   }
+  // A test that stops early leaves no program running, no card mounted.
+  void TearDown() override {
+    for (const pid_t child : children) {
+      if (::waitpid(child, nullptr, WNOHANG) == 0) ::kill(child, SIGKILL), ::waitpid(child, nullptr, 0);
+    }
+    if (mounted) ::umount2(storage.Path().c_str(), MNT_DETACH);
+  }
+  std::vector<pid_t> children;
+  bool mounted = false;
   // Flies until the sim ends and `expected` records are written; the
   // program's exit status after SIGTERM.
   int Fly(const std::vector<std::string>& simArgs, std::size_t expected) {
@@ -244,6 +263,42 @@ TEST_F(InstrumentEndToEnd, AKillInFlightLeavesLogsThatParse) {
   }
   const std::size_t track = BRecords(storage.Path()).size();
   EXPECT_TRUE(accel == track || accel + 1 == track) << "the acceleration record follows its B record";
+  ExpectIgcReaderAccepts(storage / "FlyData");
+}
+
+// The card fills up in flight (a small file system of its own): the
+// instrument flies on, and records again as soon as there is room.
+TEST_F(InstrumentEndToEnd, AFullCardStopsNoFlightAndRecordingGoesOnWhenThereIsRoom) {
+  const std::string size = "size=" + std::to_string(fs::file_size(FLIGHT_INSTRUMENT_EXE) + (4 << 20));
+  if (::mount("tmpfs", storage.Path().c_str(), "tmpfs", 0, size.c_str()) != 0) {
+    GTEST_SKIP() << "no small file system can be mounted here: " << std::strerror(errno);
+  }
+  mounted = true;
+  const auto [sim, program] = Start({"--speed", "50"});
+  ASSERT_TRUE(WaitUntil([&] { return BRecords(storage.Path()).size() >= 5; }));
+  // Kept full for six seconds, longer than the logs' last pages last: the
+  // simulated sensors' files give a page back now and then, which the
+  // filler takes again at once.
+  std::ofstream filler(storage / "filler", std::ios::binary);
+  const std::string block(4096, 'x');
+  WaitUntil([&] {
+    filler.clear();
+    while (filler.write(block.data(), block.size()) && filler.flush()) {}
+    return false;
+  }, 6s);
+  const std::string errors = ReadFileBytes(replay / "instrument.err");
+  EXPECT_NE(errors.find("No space left on device"), std::string::npos) << errors
+      << "the full card is reported";
+  EXPECT_EQ(::waitpid(program, nullptr, WNOHANG), 0) << "the instrument flies on";
+  const std::size_t before = BRecords(storage.Path()).size();
+  filler.close();
+  fs::remove(storage / "filler");
+  EXPECT_TRUE(WaitUntil([&] { return BRecords(storage.Path()).size() >= before + 10; }));
+  EXPECT_EQ(EndOf(program, SIGTERM), 0);
+  EXPECT_EQ(EndOf(sim, SIGTERM), 0);
+  for (const auto& entry : fs::directory_iterator(storage / "FlyData")) {
+    EXPECT_EQ(ReadFileBytes(entry.path()).back(), '\n') << "whole records only";
+  }
   ExpectIgcReaderAccepts(storage / "FlyData");
 }
 
