@@ -78,22 +78,6 @@ TEST_F(FlightReplayTest, ThermalFlightWritesItsRecordsAndASecondRunInTheSameSeco
   EXPECT_EQ(Log("trk_230326140509_2.IGC"), track);
 }
 
-TEST_F(FlightReplayTest, PrintShowsTheDisplayTextsOfEveryGprmc) {
-  SKIP_WITHOUT_RECORDINGS();
-  // Top: the time alone; middle: an unknown code; bottom: Hb with its blank.
-  const RunResult run = Replay({"--print", "--fields", "7,-1,13"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<std::string> lines = Lines(run.out);
-  const std::vector<std::string> nmea = Lines(ReadFileBytes(RecordingPath("paraglider-thermals.nmea")));
-  EXPECT_EQ(std::count_if(nmea.begin(), nmea.end(), [](auto& l) { return l.rfind("$GPRMC,", 0) == 0; }),
-            static_cast<std::ptrdiff_t>(lines.size()));
-  ASSERT_GE(lines.size(), 2u);
-  // 13.1 kn is 24.2 km/h; the first GPGGA (1858.0 m) comes after the first
-  // GPRMC, so the barometer reads it from the second fix on.
-  EXPECT_EQ(lines[0], "083920|  0|Hb    0");
-  EXPECT_EQ(lines[1], "083921| 24|Hb 1858");
-}
-
 // The paraglider recording as a combined GPS and GLONASS receiver sends it.
 std::string AsGnReceiver(const std::string& recording) {
   std::string copy;
