@@ -50,7 +50,6 @@ std::string SeparatedField(std::string_view text, char separator, int n) {
     before = after;
     after = at;
   }
-  if (n == 1) before = 0;
   if (after <= before) return {};
   return std::string(text.substr(before + 1, after - before - 1));
 }

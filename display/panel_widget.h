@@ -11,7 +11,7 @@
 
 class InstrumentPanelWidget final : public QWidget {
  public:
-  // The part of the handheld's screen the panel draws on: the grid from
+  // The region of the handheld's screen the panel draws on: the grid from
   // (2, 225) to (142, 365) and the wind symbol around (190, 325), with room
   // for the 2-pixel pen.
   static constexpr QRect kPanelArea{0, 222, 232, 146};

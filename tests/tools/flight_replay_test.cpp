@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -81,17 +80,10 @@ TEST_F(FlightReplayTest, ThermalFlightWritesItsRecordsAndASecondRunInTheSameSeco
 // The paraglider recording as a combined GPS and GLONASS receiver sends it.
 std::string AsGnReceiver(const std::string& recording) {
   std::string copy;
-  for (std::string line : Lines(recording)) {
+  for (const std::string& line : Lines(recording)) {  // each ends in its CR
     const std::size_t star = line.find('*');
-    if (line.rfind("$GP", 0) == 0 && star != std::string::npos && star + 2 < line.size()) {
-      line[2] = 'N';
-      unsigned char sum = 0;
-      for (std::size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(line[i]);
-      char hex[3];
-      std::snprintf(hex, sizeof hex, "%02X", sum);
-      line.replace(star + 1, 2, hex);
-    }
-    copy += line + "\n";
+    const bool sentence = line.rfind("$GP", 0) == 0 && star != std::string::npos;
+    copy += sentence ? Sentence("GN" + line.substr(3, star - 3)) : line + "\n";
   }
   return copy;
 }
