@@ -2,8 +2,10 @@
 // recorded NMEA stream for replays and tests.
 #pragma once
 
+#include <string_view>
+
 enum class ReadStatus {
-  kByte,     // one byte was delivered
+  kBytes,    // one or more bytes were delivered
   kNoByte,   // nothing this time (time-out, interrupted call): read again
   kFailed,   // the device is gone or broken: reopen it
   kEnded,    // the stream has ended for good (end of a recording)
@@ -13,15 +15,18 @@ class ByteSource {
  public:
   virtual ~ByteSource() = default;
 
-  // Reads one byte. May block until a byte arrives, the device fails or
-  // Interrupt() is called.
-  virtual ReadStatus ReadByte(char& byte) = 0;
+  // Hands out the bytes that have arrived (at least one, with kBytes), as
+  // a view into the source's own buffer that holds until the next call.
+  // May block until a byte arrives, the device fails or Interrupt() is
+  // called. Reading a buffer at a time keeps a replay's per-byte cost to
+  // the sentence assembly itself.
+  virtual ReadStatus Read(std::string_view& bytes) = 0;
 
   // Closes the device at once and opens it again with the current
   // settings. True when it is open again.
   virtual bool Reopen() = 0;
 
-  // Wakes a ReadByte blocked on another thread; it returns kNoByte (or
+  // Wakes a Read blocked on another thread; it returns kNoByte (or
   // whatever it has) promptly. Safe to call from any thread.
   virtual void Interrupt() {}
 };

@@ -34,7 +34,7 @@ class NoWindow final : public InstrumentWindow {
 class CountingPort final : public ByteSource {
  public:
   explicit CountingPort(CSerialPort& port) : m_port(port) {}
-  ReadStatus ReadByte(char& byte) override { return m_port.ReadByte(byte); }
+  ReadStatus Read(std::string_view& bytes) override { return m_port.Read(bytes); }
   bool Reopen() override {
     ++reopens;
     return m_port.Reopen();

@@ -84,24 +84,17 @@ void CSerialPort::CloseHandleNow() {
     ::close(m_hPort);            // also releases the lock
   }
   m_hPort = kInvalidHandle;
-  m_nPos = m_nFilled = 0;
 }
 
-ReadStatus CSerialPort::ReadByte(char& byte) {
-  if (m_nPos < m_nFilled) {
-    byte = m_buffer[m_nPos++];
-    return ReadStatus::kByte;
-  }
+ReadStatus CSerialPort::Read(std::string_view& bytes) {
   if (m_hPort == kInvalidHandle) return ReadStatus::kFailed;
 
   const Readiness readiness = WaitForInput(-1);
   if (readiness == Readiness::kNothing) return ReadStatus::kNoByte;
   const ssize_t count = ::read(m_hPort, m_buffer.data(), m_buffer.size());
   if (count > 0) {
-    m_nFilled = static_cast<std::size_t>(count);
-    m_nPos = 1;
-    byte = m_buffer[0];
-    return ReadStatus::kByte;
+    bytes = std::string_view(m_buffer.data(), static_cast<std::size_t>(count));
+    return ReadStatus::kBytes;
   }
   // A read still pending is tried again; anything else (0 bytes: the line
   // was hung up, EIO: the device is gone) means reopening.

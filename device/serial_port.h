@@ -1,7 +1,7 @@
 // The GPS port: the instrument's only link to the GPS receiver.
 //
 // Opened once at start-up with the port name and rate of the settings;
-// from then on only the acquisition thread reads it, byte by byte, and
+// from then on only the acquisition thread reads it, as the bytes come, and
 // reopens it after a failed read (with the settings as they are then, so a
 // port or rate chosen later takes effect at the next reopen). Closed when
 // the main window goes away, after the acquisition thread has been stopped
@@ -50,17 +50,17 @@ class CSerialPort : public ByteSource {
   // Closes the port and waits kCloseWait; returns at once when it is closed.
   void Close();
 
-  // Blocks until a byte arrives (kByte), the device fails or is gone
-  // (kFailed; also when the port is closed), or the read is interrupted by
-  // a signal or Interrupt() (kNoByte). Never wakes while the receiver is
-  // silent.
-  ReadStatus ReadByte(char& byte) override;
+  // Blocks until bytes arrive (kBytes, all that have come, up to the
+  // buffer's size), the device fails or is gone (kFailed; also when the
+  // port is closed), or the read is interrupted by a signal or Interrupt()
+  // (kNoByte). Never wakes while the receiver is silent.
+  ReadStatus Read(std::string_view& bytes) override;
 
   // Closes the port at once, without the wait of Close, and opens it again
   // with the current g_strComPort and g_nBaudRate. Open's result.
   bool Reopen() override;
 
-  // Wakes a ReadByte (or the test read of an Open) blocked on another
+  // Wakes a Read (or the test read of an Open) blocked on another
   // thread, once. Safe from any thread.
   void Interrupt() override;
 
@@ -77,8 +77,6 @@ class CSerialPort : public ByteSource {
   int m_hWake = -1;  // eventfd that Interrupt() signals
   // Bytes read from the device in one call and handed out one by one.
   std::array<char, 256> m_buffer{};
-  std::size_t m_nPos = 0;
-  std::size_t m_nFilled = 0;
 };
 
 // The start-up step: opens `port` with the settings' port name and rate.

@@ -1,6 +1,7 @@
 #include "flight/acquisition_loop.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "base/flight_values.h"
@@ -23,7 +24,7 @@ AcquisitionLoop::AcquisitionLoop(ByteSource& port, InstrumentWindow& window,
 
 void AcquisitionLoop::AcquisitionThreadProc() {
   while (!m_bStop.load()) {
-    // A plain look first: an exchange on every byte costs more than the byte.
+    // A plain look first: an exchange on every read costs more than the read.
     if (m_bReopen.load(std::memory_order_relaxed) && m_bReopen.exchange(false)) {
       // A sentence begun on the old port must not be finished with bytes
       // of the new one.
@@ -32,10 +33,10 @@ void AcquisitionLoop::AcquisitionThreadProc() {
       if (!m_port.Reopen()) PauseBeforeNextReopen();
       continue;
     }
-    char byte = 0;
-    switch (m_port.ReadByte(byte)) {
-      case ReadStatus::kByte:
-        ProcessByte(byte);
+    std::string_view bytes;
+    switch (m_port.Read(bytes)) {
+      case ReadStatus::kBytes:
+        ProcessBytes(bytes);
         break;
       case ReadStatus::kNoByte:
         // A read that delivered nothing is not a byte: the last byte must
@@ -69,32 +70,60 @@ void AcquisitionLoop::PauseBeforeNextReopen() {
   m_stopWake.wait_for(lock, m_options.reopenPause, [this] { return m_bStop.load(); });
 }
 
-void AcquisitionLoop::ProcessByte(char byte) {
+// Byte by byte, the sentence machine is: a "$" opens a new sentence
+// (whatever came before it is dropped, and so is a sentence it cuts
+// short); nothing counts before the first "$"; a byte that would make the
+// text longer than kMaxSentenceChars drops it; the first "*" marks where
+// the checksum begins, and when its two digits have come the sentence is
+// examined once, and only when the line brought it undamaged (the line
+// end, a second "*" or anything else up to the next "$" is dropped).
+// Here whole runs of bytes are taken at a time, with the same outcome
+// wherever the stream was cut into reads.
+void AcquisitionLoop::ProcessBytes(std::string_view bytes) {
   std::string& sentence = m_state.strSentence;
-  if (byte == '$') {
-    // A "$" opens a new sentence; whatever came before it is dropped, and
-    // so is a sentence it cuts short.
-    sentence.assign(1, '$');
-    m_bInSentence = true;
-    m_nStar = std::string::npos;
-    return;
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  while (p != end) {
+    if (!m_bInSentence) {
+      p = static_cast<const char*>(std::memchr(p, '$', static_cast<std::size_t>(end - p)));
+      if (p == nullptr) return;
+    }
+    if (*p == '$') {
+      sentence.assign(1, '$');
+      m_bInSentence = true;
+      m_nStar = std::string::npos;
+      ++p;
+      continue;
+    }
+    // The bytes this sentence can take from here: up to the next "$", and
+    // before the "*" has come, up to and including it.
+    const auto* dollar = static_cast<const char*>(std::memchr(p, '$', static_cast<std::size_t>(end - p)));
+    const char* take = dollar != nullptr ? dollar : end;
+    const bool starStillToCome = m_nStar == std::string::npos;
+    const char* star = nullptr;
+    if (starStillToCome) {
+      star = static_cast<const char*>(std::memchr(p, '*', static_cast<std::size_t>(take - p)));
+      if (star != nullptr) take = star + 1;
+    } else {
+      take = std::min(take, p + static_cast<std::ptrdiff_t>(m_nStar + 3 - sentence.size()));
+    }
+    const std::size_t count = static_cast<std::size_t>(take - p);
+    const std::size_t room = kMaxSentenceChars - sentence.size();
+    if (count > room) {  // the byte after the room runs out drops the sentence
+      sentence.clear();
+      m_bInSentence = false;
+      p += room + 1;
+      continue;
+    }
+    sentence.append(p, count);
+    p = take;
+    if (starStillToCome) {
+      if (star != nullptr) m_nStar = sentence.size() - 1;
+    } else if (sentence.size() == m_nStar + 3) {
+      m_bInSentence = false;
+      if (NmeaChecksumMatches(sentence)) ExamineSentence(std::string_view(sentence).substr(0, m_nStar + 1));
+    }
   }
-  if (!m_bInSentence) return;  // nothing is examined before the first "$"
-  if (sentence.size() >= kMaxSentenceChars) {
-    sentence.clear();
-    m_bInSentence = false;
-    return;
-  }
-  sentence.push_back(byte);
-  if (m_nStar == std::string::npos) {
-    if (byte == '*') m_nStar = sentence.size() - 1;
-    return;
-  }
-  if (sentence.size() < m_nStar + 3) return;  // the second checksum digit is still to come
-  // Examined once, and only when the line brought it undamaged: the line
-  // end, a second "*" or anything else up to the next "$" is dropped.
-  m_bInSentence = false;
-  if (NmeaChecksumMatches(sentence)) ExamineSentence(std::string_view(sentence).substr(0, m_nStar + 1));
 }
 
 void AcquisitionLoop::ExamineSentence(std::string_view sentence) {
@@ -107,7 +136,8 @@ void AcquisitionLoop::ExamineSentence(std::string_view sentence) {
       // One cycle a second, the track log's and the vertical speed's step:
       // a receiver that reports one fix under two talkers (GP and GN), or
       // several fixes a second, gets the first of them.
-      std::string time = NmeaField(sentence, 2).substr(0, 6);
+      std::string time = NmeaField(sentence, 2);
+      if (time.size() > 6) time.resize(6);
       if (!time.empty() && time == m_strLastRmcTime) return;
       m_strLastRmcTime = std::move(time);
       RunRmcCycle(sentence);
@@ -126,8 +156,10 @@ void AcquisitionLoop::RunRmcCycle(std::string_view sentence) {
   TakeTimeBase();
   ReadBarometer();
 
-  UpdateDisplayTexts(m_state, m_texts);
-  m_window.ShowFieldTexts(m_texts);
+  if (m_window.ShowsFieldTexts()) {
+    UpdateDisplayTexts(m_state, m_texts);
+    m_window.ShowFieldTexts(m_texts);
+  }
 
   if (IsFixAccepted(m_state)) RecordAcceptedFix();
 }

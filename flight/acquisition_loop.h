@@ -1,5 +1,5 @@
-// The acquisition loop: reads the GPS byte by byte, cuts the stream into
-// NMEA sentences and runs one cycle per GPRMC sentence. The arrival of
+// The acquisition loop: reads the GPS stream as it arrives, cuts it byte
+// by byte into NMEA sentences and runs one cycle per GPRMC sentence. The arrival of
 // GPRMC sentences (normally one a second) paces everything:
 //
 //   navigation (on the previous fix) -> read GPRMC -> time base -> barometer
@@ -32,6 +32,9 @@ class InstrumentWindow {
   virtual void ShowFieldTexts(const FieldTexts& texts) = 0;
   // Repaint the whole instrument panel, background erased.
   virtual void RequestRepaint() = 0;
+  // False for a stand-in with nothing to show the texts on (a replay that
+  // prints nothing): then they are not built at all.
+  virtual bool ShowsFieldTexts() const { return true; }
 };
 
 struct AcquisitionOptions {
@@ -54,7 +57,7 @@ class AcquisitionLoop {
   // called or the byte source ends.
   void AcquisitionThreadProc();
 
-  // Asks the loop to stop between two bytes; wakes a blocked read and a
+  // Asks the loop to stop between two reads; wakes a blocked read and a
   // pause between reopen attempts. Safe to call from any thread, and before
   // the loop has started.
   void RequestStop();
@@ -71,7 +74,7 @@ class AcquisitionLoop {
   long long GgaSentences() const { return m_nGgaSentences; }
 
  private:
-  void ProcessByte(char byte);
+  void ProcessBytes(std::string_view bytes);
   void ExamineSentence(std::string_view sentence);
   void RunRmcCycle(std::string_view sentence);
   void TakeTimeBase();

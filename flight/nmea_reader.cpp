@@ -1,5 +1,6 @@
 #include "flight/nmea_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -51,7 +52,7 @@ std::string_view UsablePosition(std::string_view field) {
 
 // A hemisphere or direction field counts only when it is one letter;
 // otherwise the previous letter stays.
-void TakeHemisphere(const std::string& field, std::string& hemisphere) {
+void TakeHemisphere(std::string_view field, std::string& hemisphere) {
   if (field.size() == 1) hemisphere = field;
 }
 
@@ -61,6 +62,32 @@ int HexDigit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
+
+// Fields 1 to `lastField` of one sentence, their commas found in one pass,
+// numbered as NmeaField numbers them.
+class SentenceFields {
+ public:
+  SentenceFields(std::string_view sentence, int lastField) : m_sentence(sentence) {
+    const std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(std::max(lastField, 0)),
+                                                     m_commas.size());
+    for (std::size_t i = 0; i < sentence.size() && m_nCommas < wanted; ++i) {
+      if (sentence[i] == ',') m_commas[m_nCommas++] = i;
+    }
+  }
+
+  std::string_view operator[](int n) const {
+    if (n < 1 || static_cast<std::size_t>(n) > m_nCommas) return {};
+    const std::size_t before = n == 1 ? 0 : m_commas[n - 2];
+    const std::size_t after = m_commas[n - 1];
+    if (after <= before) return {};
+    return m_sentence.substr(before + 1, after - before - 1);
+  }
+
+ private:
+  std::string_view m_sentence;
+  std::array<std::size_t, 32> m_commas{};  // GPRMC has 12 commas, GPGGA 14
+  std::size_t m_nCommas = 0;
+};
 
 }  // namespace
 
@@ -91,7 +118,7 @@ bool NmeaChecksumMatches(std::string_view sentence) {
 }
 
 std::string NmeaField(std::string_view sentence, int n) {
-  return SeparatedField(sentence, ',', n);
+  return std::string(SentenceFields(sentence, n)[n]);
 }
 
 std::string RmcTimeText(std::string_view timeField) {
@@ -123,43 +150,44 @@ std::string IgcAltitudeText(std::string_view altitudeField) {
 }
 
 void ReadGga(std::string_view sentence, AcquisitionState& state) {
-  const std::string altitude = NmeaField(sentence, kGgaAltitude);
+  const std::string_view altitude = SentenceFields(sentence, kGgaAltitude)[kGgaAltitude];
   state.dAltGps = ReadNumber(altitude, 7);
   state.strAltGps = IgcAltitudeText(altitude);
 }
 
 void ReadRmc(std::string_view sentence, AcquisitionState& state) {
-  state.strTime = RmcTimeText(NmeaField(sentence, kRmcTime));
+  const SentenceFields field(sentence, kRmcMagVarDir);
+  state.strTime = RmcTimeText(field[kRmcTime]);
   state.dTime = ReadNumber(state.strTime, 6);
 
-  state.strLatText = NmeaField(sentence, kRmcLat);
+  state.strLatText = field[kRmcLat];
   const std::string_view lat = UsablePosition(state.strLatText);
   state.dLat = PositionDegrees(lat);
-  TakeHemisphere(NmeaField(sentence, kRmcLatHemi), state.strLatHemi);
+  TakeHemisphere(field[kRmcLatHemi], state.strLatHemi);
   state.strLat = IgcPositionDigits(lat, 2) + state.strLatHemi;
 
-  state.strLonText = NmeaField(sentence, kRmcLon);
+  state.strLonText = field[kRmcLon];
   const std::string_view lon = UsablePosition(state.strLonText);
   state.dLon = PositionDegrees(lon);
-  TakeHemisphere(NmeaField(sentence, kRmcLonHemi), state.strLonHemi);
+  TakeHemisphere(field[kRmcLonHemi], state.strLonHemi);
   state.strLon = IgcPositionDigits(lon, 3) + state.strLonHemi;
 
   // Signed positions, so that every bearing is right in all four quadrants.
   if (state.strLatHemi == "S") state.dLat = -state.dLat;
   if (state.strLonHemi == "W") state.dLon = -state.dLon;
 
-  state.strStatus = NmeaField(sentence, kRmcStatus);
+  state.strStatus = field[kRmcStatus];
 
   // A speed of 200 knots or more is a receiver glitch: keep the last one.
-  const std::string speed = NmeaField(sentence, kRmcSpeed);
+  const std::string_view speed = field[kRmcSpeed];
   if (!speed.empty()) {
     const double knots = ReadNumber(speed, 7);
     if (knots < kMaxPlausibleKnots) state.dSpeed = knots * kKmhPerKnot;
   }
   state.strSpeed = FormatFixed(state.dSpeed, 3, 0);
 
-  state.dCourse = ReadNumber(NmeaField(sentence, kRmcCourse), 6);
+  state.dCourse = ReadNumber(field[kRmcCourse], 6);
 
-  state.dMagVar = ReadNumber(NmeaField(sentence, kRmcMagVar), 3);
-  if (NmeaField(sentence, kRmcMagVarDir) == "W") state.dMagVar = -state.dMagVar;
+  state.dMagVar = ReadNumber(field[kRmcMagVar], 3);
+  if (field[kRmcMagVarDir] == "W") state.dMagVar = -state.dMagVar;
 }

@@ -24,7 +24,9 @@ NmeaKind NmeaSentenceKind(std::string_view sentence);
 // case) of the exclusive-or of every character between the "$" and the "*".
 bool NmeaChecksumMatches(std::string_view sentence);
 
-// The text of field n (the empty text when the sentence has fewer fields).
+// The text of field n (the empty text when the sentence has fewer fields;
+// fields past the 32nd, which no sentence the instrument reads has, read as
+// empty too).
 std::string NmeaField(std::string_view sentence, int n);
 
 // GPGGA: refreshes the GPS altitude (dAltGps, strAltGps).

@@ -5,10 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-ReadStatus MemoryByteSource::ReadByte(char& byte) {
-  if (m_nPos >= m_bytes.size()) return ReadStatus::kEnded;
-  byte = m_bytes[m_nPos++];
-  return ReadStatus::kByte;
+ReadStatus MemoryByteSource::Read(std::string_view& bytes) {
+  if (m_bDelivered || m_bytes.empty()) return ReadStatus::kEnded;
+  m_bDelivered = true;
+  bytes = m_bytes;
+  return ReadStatus::kBytes;
 }
 
 FileByteSource::~FileByteSource() {
@@ -17,7 +18,6 @@ FileByteSource::~FileByteSource() {
 
 int FileByteSource::Open(const std::filesystem::path& path) {
   if (m_fd >= 0) ::close(m_fd);
-  m_nPos = m_nFilled = 0;
   m_nReadError = 0;
   m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (m_fd < 0) return errno;
@@ -30,19 +30,16 @@ int FileByteSource::Open(const std::filesystem::path& path) {
   return 0;
 }
 
-ReadStatus FileByteSource::ReadByte(char& byte) {
-  while (m_nPos >= m_nFilled) {
-    if (m_fd < 0) return ReadStatus::kEnded;
+ReadStatus FileByteSource::Read(std::string_view& bytes) {
+  if (m_fd < 0) return ReadStatus::kEnded;
+  for (;;) {
     const ssize_t n = ::read(m_fd, m_buffer.data(), m_buffer.size());
-    if (n == 0) return ReadStatus::kEnded;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      m_nReadError = errno;
-      return ReadStatus::kEnded;
+    if (n > 0) {
+      bytes = std::string_view(m_buffer.data(), static_cast<std::size_t>(n));
+      return ReadStatus::kBytes;
     }
-    m_nPos = 0;
-    m_nFilled = static_cast<std::size_t>(n);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) m_nReadError = errno;
+    return ReadStatus::kEnded;
   }
-  byte = m_buffer[m_nPos++];
-  return ReadStatus::kByte;
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/byte_source.h"
@@ -12,12 +13,12 @@
 class MemoryByteSource final : public ByteSource {
  public:
   explicit MemoryByteSource(std::string bytes) : m_bytes(std::move(bytes)) {}
-  ReadStatus ReadByte(char& byte) override;
+  ReadStatus Read(std::string_view& bytes) override;
   bool Reopen() override { return false; }
 
  private:
   std::string m_bytes;
-  std::size_t m_nPos = 0;
+  bool m_bDelivered = false;
 };
 
 class FileByteSource final : public ByteSource {
@@ -29,7 +30,7 @@ class FileByteSource final : public ByteSource {
 
   // Returns 0, or the errno of why the file cannot be read.
   int Open(const std::filesystem::path& path);
-  ReadStatus ReadByte(char& byte) override;
+  ReadStatus Read(std::string_view& bytes) override;
   bool Reopen() override { return false; }
 
   // The errno of a read that failed and ended the stream early, else 0.
@@ -38,7 +39,5 @@ class FileByteSource final : public ByteSource {
  private:
   int m_fd = -1;
   std::vector<char> m_buffer = std::vector<char>(64 * 1024);
-  std::size_t m_nPos = 0;
-  std::size_t m_nFilled = 0;
   int m_nReadError = 0;
 };

@@ -26,8 +26,8 @@ class ReplayWindow final : public InstrumentWindow {
  public:
   explicit ReplayWindow(bool print) : m_bPrint(print) {}
 
+  bool ShowsFieldTexts() const override { return m_bPrint; }
   void ShowFieldTexts(const FieldTexts& texts) override {
-    if (!m_bPrint) return;
     const std::string line = texts.strField1 + "|" + texts.strField2 + "|" + texts.strField3 + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
   }

@@ -31,13 +31,13 @@ class SerialPortTest : public FlightTest {
   }
   static std::string Read(CSerialPort& port, std::size_t count) {
     std::string bytes;
-    char byte = 0;
-    while (bytes.size() < count && port.ReadByte(byte) == ReadStatus::kByte) bytes.push_back(byte);
+    std::string_view arrived;
+    while (bytes.size() < count && port.Read(arrived) == ReadStatus::kBytes) bytes.append(arrived);
     return bytes;
   }
   static ReadStatus ReadOne(CSerialPort& port) {
-    char byte = 0;
-    return port.ReadByte(byte);
+    std::string_view arrived;
+    return port.Read(arrived);
   }
 
   TempDir storage;

@@ -24,17 +24,40 @@ std::string Rmc(const std::string& time, const std::string& status = "A") {
   return Sentence(RmcBody(time, status));
 }
 
+// A stream handed out in reads of the given sizes, round and round, as a
+// serial line delivers whatever has arrived.
+class ChunkedByteSource final : public ByteSource {
+ public:
+  ChunkedByteSource(std::string bytes, std::vector<std::size_t> sizes)
+      : m_bytes(std::move(bytes)), m_sizes(std::move(sizes)) {}
+  ReadStatus Read(std::string_view& bytes) override {
+    if (m_nPos >= m_bytes.size()) return ReadStatus::kEnded;
+    bytes = std::string_view(m_bytes).substr(m_nPos, m_sizes[m_nRead++ % m_sizes.size()]);
+    m_nPos += bytes.size();
+    return ReadStatus::kBytes;
+  }
+  bool Reopen() override { return false; }
+
+ private:
+  std::string m_bytes;
+  std::vector<std::size_t> m_sizes;
+  std::size_t m_nPos = 0, m_nRead = 0;
+};
+
 class AcquisitionLoopTest : public FlightTest {
  protected:
   void SetUp() override {
     FlightTest::SetUp();
     ASSERT_TRUE(OpenFlightLogs(storage.Path().string(), LocalTime{2026, 3, 23, 14, 5, 9}, false));
   }
-  // Plays `stream` through a new loop to its end; the records it added to the track log.
-  std::string Fly(const std::string& stream) {
+  // Plays `stream` through a new loop to its end, in one read or in reads
+  // of `sizes`; the records it added to the track log.
+  std::string Fly(const std::string& stream, std::vector<std::size_t> sizes = {}) {
     const std::size_t before = ReadFileBytes(g_fileTrack.Path()).size();
-    MemoryByteSource source(stream);
-    AcquisitionLoop(source, window).AcquisitionThreadProc();
+    const bool inOneRead = sizes.empty();
+    MemoryByteSource whole(stream);
+    ChunkedByteSource chunked(stream, std::move(sizes));
+    AcquisitionLoop(inOneRead ? static_cast<ByteSource&>(whole) : chunked, window).AcquisitionThreadProc();
     return ReadFileBytes(g_fileTrack.Path()).substr(before);
   }
 
@@ -73,6 +96,10 @@ TEST_F(AcquisitionLoopTest, ASentenceIsExaminedOnceWhenItsChecksumHasComeAndMatc
   std::string lowerCase = rmc;
   for (std::size_t i = star + 1; i < star + 3; ++i) lowerCase[i] = static_cast<char>(std::tolower(lowerCase[i]));
   ASSERT_NE(lowerCase, rmc) << "this checksum has no hex letter to write in lower case";
+  // "$" + body + "*hh": 160 characters, the most a sentence may have.
+  const std::string longestBody = RmcBody("123519") + "," + std::string(155 - RmcBody("123519").size(), '0');
+  const std::string longest = Sentence(longestBody);
+  ASSERT_EQ(longest.size(), AcquisitionLoop::kMaxSentenceChars + 2);  // and the line end
   const std::tuple<const char*, std::string, std::size_t> cases[] = {
       {"nothing before the first $ is examined, other kinds change nothing",
        "x" + rmc.substr(1) + Sentence("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1"), 0},
@@ -88,11 +115,16 @@ TEST_F(AcquisitionLoopTest, ASentenceIsExaminedOnceWhenItsChecksumHasComeAndMatc
       {"line noise longer than any sentence is dropped, the next $ starts cleanly",
        "$GPRMC,123519,A," + std::string(200, '7') + "*\r\n" + Rmc("123520"), 1},
       {"a high-precision receiver's long sentence is read",
-       Sentence("GPRMC,132820.60,A,4134.49821229,N,09345.03351845,W,3.252,92.308,180320,11.5985,E,D"), 1}};
-  for (const auto& [legend, stream, cycles] : cases) {
-    const std::size_t before = window.shown.size();
-    Fly(stream);
-    EXPECT_EQ(window.shown.size() - before, cycles) << legend;
+       Sentence("GPRMC,132820.60,A,4134.49821229,N,09345.03351845,W,3.252,92.308,180320,11.5985,E,D"), 1},
+      {"the longest sentence taken", longest, 1},
+      {"one character longer", Sentence(longestBody + "0"), 0}};
+  // However the line cuts the stream into reads.
+  for (const std::vector<std::size_t>& sizes : {std::vector<std::size_t>{}, {1}, {2, 7, 1, 30, 3}, {64}}) {
+    for (const auto& [legend, stream, cycles] : cases) {
+      const std::size_t before = window.shown.size();
+      Fly(stream, sizes);
+      EXPECT_EQ(window.shown.size() - before, cycles) << legend << ", reads of " << sizes.size() << " sizes";
+    }
   }
 }
 
@@ -151,7 +183,7 @@ TEST_F(AcquisitionLoopTest, TimeOutsAreNoBytesAndAFailedReadReopensThePort) {
 
 // An unplugged receiver: every read fails, and so does every reopen.
 struct UnpluggedPort : ByteSource {
-  ReadStatus ReadByte(char&) override { return ReadStatus::kFailed; }
+  ReadStatus Read(std::string_view&) override { return ReadStatus::kFailed; }
   bool Reopen() override { tried.set_value(); return false; }  // a second try throws
   std::promise<void> tried;
 };

@@ -38,19 +38,24 @@ class FlightTest : public ::testing::Test {
 // A GPS port playing a script of read results, then the end; reopens succeed.
 class ScriptedByteSource : public ByteSource {
  public:
-  void AddBytes(const std::string& bytes) { for (char c : bytes) Add(ReadStatus::kByte, c); }
+  // Each byte comes in a read of its own, as from a slow line.
+  void AddBytes(const std::string& bytes) { for (char c : bytes) Add(ReadStatus::kBytes, c); }
   void Add(ReadStatus status, char byte = 0) { steps.push_back({status, byte}); }
-  ReadStatus ReadByte(char& byte) override {
+  ReadStatus Read(std::string_view& bytes) override {
     if (steps.empty()) return ReadStatus::kEnded;
     const auto [status, next] = steps.front();
     steps.pop_front();
-    if (status == ReadStatus::kByte) byte = next;
+    m_byte = next;
+    if (status == ReadStatus::kBytes) bytes = std::string_view(&m_byte, 1);
     return status;
   }
   bool Reopen() override { ++reopens; return true; }
 
   std::deque<std::pair<ReadStatus, char>> steps;
   int reopens = 0;
+
+ private:
+  char m_byte = 0;
 };
 
 // Sensors whose readings the test sets.
