@@ -1,6 +1,8 @@
 #include "base/text_format.h"
 
+#include <cmath>
 #include <cstdio>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +29,18 @@ TEST(TextFormat, NumbersMatchPrintfIncludingHalfwayRoundingAndAreNeverCut) {
   for (long long v : {1234LL, -12LL, 123456LL, 87LL}) {
     EXPECT_EQ(FormatInt(v, 5, true), Printf("%05lli", v));
     EXPECT_EQ(FormatInt(v, 3), Printf("%3lli", v));
+  }
+  // And across every magnitude a display or log may meet, halfway cases
+  // (multiples of 1/64) as often as any other.
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 200000; ++i) {
+    const double magnitude = std::ldexp(1.0, static_cast<int>(random() % 60) - 20);
+    const double v = i % 2 ? std::ldexp(static_cast<double>(random() % 100000), -6) - 700
+                           : (static_cast<double>(random()) / 0x1p64 - 0.5) * magnitude;
+    const int precision = static_cast<int>(random() % 4);
+    char expected[512];
+    std::snprintf(expected, sizeof expected, "%.*f", precision, v);
+    ASSERT_EQ(FormatFixed(v, 0, precision), expected) << v;
   }
   EXPECT_EQ(PadLeft("COM1", 5), " COM1");
   EXPECT_EQ(PadLeft("toolong", 3), "toolong");
