@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <sys/eventfd.h>
 #include <unistd.h>
 #include <utility>
@@ -57,6 +58,9 @@ StartupEnvironment StartupEnvironment::Default() {
   env.modulePath = [] { return GetModulePath(); };
   env.clock = CurrentLocalTime;
   env.showMessage = [](QWidget* owner, const QString& text) {
+    // Also on standard error, so that a run without a screen (offscreen,
+    // or a display that has failed) still tells what it would have shown.
+    std::fprintf(stderr, "flight-instrument: %s\n", text.toLocal8Bit().constData());
     if (SignalCloser::EndRequested()) return;
     QMessageBox::information(owner, QGuiApplication::applicationDisplayName(), text,
                              QMessageBox::Ok);
@@ -111,6 +115,13 @@ void CMainDlg::OnInitDialog() {
   setWindowIcon(m_hIcon);
   const LocalTime start = m_env.clock();
 
+  // Before the settings are read: a damaged settings file is the first
+  // thing the pilot may need to hear of.
+  SetSettingsMessageHook([this](const std::string& message) {
+    m_env.showMessage(m_dlgSettings.isVisible() ? static_cast<QWidget*>(&m_dlgSettings) : this,
+                      QString::fromStdString(message));
+  });
+
   const std::string modulePath = m_env.modulePath();
   g_strStorageFolder = GetPathComponent(modulePath, 2);
   if (g_strStorageFolder.empty()) {
@@ -124,10 +135,6 @@ void CMainDlg::OnInitDialog() {
     OpenFlightLogs(g_strStorageFolder, start);
     LoadSettings();
   }
-  SetSettingsMessageHook([this](const std::string& message) {
-    m_env.showMessage(m_dlgSettings.isVisible() ? static_cast<QWidget*>(&m_dlgSettings) : this,
-                      QString::fromStdString(message));
-  });
 
   if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
     setGeometry(screen->availableGeometry());
