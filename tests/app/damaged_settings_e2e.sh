@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The real program started on a settings file damaged as a card damages it:
-# empty, cut short, binary garbage, a folder in its place, unreadable. Each
-# time it must say that it uses the default settings and come up; OK in its
-# settings dialog must then write a sound file, which the next start reads
-# without a word. The window is driven under Xvfb with xdotool, as a pilot's
-# finger would: Return on the message, the "set" button, OK.
+# empty, cut short, without a rate, binary garbage, a folder in its place,
+# unreadable. Each time it must say that it uses the default settings and
+# come up; OK in its settings dialog must then write a sound file, which the
+# next start reads without a word. The window is driven under Xvfb with
+# xdotool, as a pilot's finger would: Return on the message, the "set"
+# button, OK.
 #   damaged_settings_e2e.sh INSTRUMENT FLIGHT-SIM
 set -euo pipefail
 instrument=$1 sim=$2
@@ -63,7 +64,7 @@ unreadable='TermIni.INI cannot be read: the default settings are used; choose th
 # A sound settings record (port, rate, fields, sound) as the program writes it.
 sound() { printf 'COM7:, 9600,6,3,3,4,1, 8' | iconv -f ASCII -t UTF-16LE; }
 
-for case in ${CASES:-empty cut-short garbage folder unreadable}; do
+for case in ${CASES:-empty cut-short no-rate garbage folder unreadable}; do
   dir=$work/$case
   mkdir -p "$dir"
   cp "$instrument" "$dir/flight-instrument"
@@ -71,6 +72,7 @@ for case in ${CASES:-empty cut-short garbage folder unreadable}; do
   case $case in
     empty) : >"$dir/TermIni.INI" ;;
     cut-short) sound | head -c 11 >"$dir/TermIni.INI" ;;
+    no-rate) printf 'COM7:,abcde,6,3,0,1,1, 3' | iconv -f ASCII -t UTF-16LE >"$dir/TermIni.INI" ;;
     garbage) head -c 300 "$instrument" >"$dir/TermIni.INI" ;;
     folder) mkdir "$dir/TermIni.INI" && echo kept >"$dir/TermIni.INI/note" && expected=$unreadable ;;
     unreadable) sound >"$dir/TermIni.INI" && chmod 000 "$dir/TermIni.INI" && expected=$unreadable ;;

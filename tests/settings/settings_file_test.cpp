@@ -88,46 +88,6 @@ TEST_F(SettingsFileTest, LoadReadsEachFixedColumnOnItsOwn) {
   }
 }
 
-// What a card can do to the file: the defaults of a first start, said once;
-// OK in the dialog (a save) then writes a sound file, with nothing lost.
-TEST_F(SettingsFileTest, ADamagedFileGivesTheDefaultsAndTheNextSaveASoundFile) {
-  const SettingsRecord defaults{"", 9600, 1, 4, 0, 1, 1, 3};
-  const std::pair<const char*, std::string> damages[] = {
-      {"empty", ""}, {"cut short", Utf16Le("COM7:, 96")}, {"no rate", Utf16Le("COM7:,abcde,6,3,0,1,1, 3")},
-      {"random bytes", std::string("\x93\x01\xff\xfe\x00\x43\x20\x00\x20\x43", 10)}, {"a folder", ""}};
-  for (const auto& [name, bytes] : damages) {
-    SCOPED_TRACE(name);
-    ResetToInitialValues();
-    messages.clear();
-    std::filesystem::remove_all(File());
-    if (std::string(name) == "a folder") {
-      std::filesystem::create_directories(File() / "photos");
-    } else {
-      WriteFileBytes(File(), bytes);
-    }
-    LoadSettings();
-    EXPECT_EQ(CurrentSettings(), defaults);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find("the default settings are used"), std::string::npos) << messages[0];
-    ApplySettings(kExample);
-    SaveSettings();
-    ResetToInitialValues();
-    LoadSettings();
-    EXPECT_EQ(CurrentSettings(), kExample);
-    EXPECT_EQ(messages.size(), 1u);
-  }
-  EXPECT_TRUE(std::filesystem::exists(dir / "TermIni.INI.damaged" / "photos")) << "the folder is kept";
-}
-
-TEST_F(SettingsFileTest, SaveThatCannotWriteTellsThePilotOnce) {
-  g_strSettingsPath = "\\" + (dir / "no-such-folder").string() + "\\TermIni.INI";
-  ApplySettings(kExample);
-  SaveSettings();
-  EXPECT_EQ(messages, std::vector<std::string>{"Can't open file TermIni.ini for write"});
-  EXPECT_EQ(CurrentSettings(), kExample);  // the values in memory stay
-  EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
-}
-
 TEST(StoragePathTest, PathComponentIsTheTextBetweenTwoBackslashes) {
   const struct { const char* path; int n; const char* expected; } cases[] = {
       {"\\SDMMC\\Apps\\prog.exe", 2, "SDMMC"}, {"\\SDMMC\\Apps\\prog.exe", 3, "Apps"},

@@ -77,34 +77,6 @@ TEST_F(FlightReplayTest, ThermalFlightWritesItsRecordsAndASecondRunInTheSameSeco
   EXPECT_EQ(Log("trk_230326140509_2.IGC"), track);
 }
 
-// The paraglider recording as a combined GPS and GLONASS receiver sends it.
-std::string AsGnReceiver(const std::string& recording) {
-  std::string copy;
-  for (const std::string& line : Lines(recording)) {  // each ends in its CR
-    const std::size_t star = line.find('*');
-    const bool sentence = line.rfind("$GP", 0) == 0 && star != std::string::npos;
-    copy += sentence ? Sentence("GN" + line.substr(3, star - 3)) : line + "\n";
-  }
-  return copy;
-}
-
-TEST_F(FlightReplayTest, AGnReceiverFliesExactlyLikeAGpOne) {
-  SKIP_WITHOUT_RECORDINGS();
-  const std::string gn = AsGnReceiver(ReadFileBytes(RecordingPath("paraglider-thermals.nmea")));
-  ASSERT_NE(gn.find("\n$GNRMC,"), std::string::npos);
-  ASSERT_EQ(gn.find("$GP"), std::string::npos);
-  WriteFileBytes(tmp / "gn.nmea", gn);
-  TempDir gnOut;
-  const RunResult gp = Replay({"--print"});
-  const RunResult gnRun = RunReplay(gnOut, {"--clock", "2026-03-23T14:05:09", "--out", gnOut.Path().string(),
-                                            "--baro", "gps", "--print", (tmp / "gn.nmea").string()});
-  ASSERT_EQ(gnRun.status, 0);
-  EXPECT_EQ(gnRun.out, gp.out);
-  for (const char* log : {"trk_230326140509.IGC", "acc_230326140509.csv"}) {
-    EXPECT_EQ(ReadFileBytes(gnOut / "FlyData" / log), Log(log)) << log;
-  }
-}
-
 TEST_F(FlightReplayTest, FailuresEndWithOneLineAndAnErrorStatus) {
   WriteFileBytes(tmp / "plain", "not a folder\n");
   WriteFileBytes(tmp / "fix.nmea", "$GPRMC,120000,A,4807.038,N,01131.000,E,,,,,*\n");

@@ -91,14 +91,6 @@ TEST(FlightSim, GlidesOnEveryHeadingAndThermalsAtOneFixASecondAcrossMidnight) {
   EXPECT_EQ(n, 2 * 3600);
 }
 
-TEST(FlightSim, OneSeedOneFlight) {
-  FlightSimOptions options;
-  const std::string first = Stream(options);
-  EXPECT_EQ(Stream(options), first);
-  options.seed = 2;
-  EXPECT_NE(Stream(options), first);
-}
-
 TEST(FlightSimOptions, TheCommandLine) {
   const auto parse = [](std::vector<const char*> args, SimOptions& options) {
     args.insert(args.begin(), "flight-sim");
