@@ -33,11 +33,12 @@ status=0
 for target in acquisition_fuzz:seeds-gps settings_fuzz:seeds-settings; do
   name=${target%%:*}
   mkdir -p "$work/corpus-$name"
+  fault=0
   if ! (cd "$work" && "./fuzz/$name" -max_total_time="$seconds" -print_final_stats=1 \
           "corpus-$name" "${target#*:}" >"$name.log" 2>&1); then
-    status=1
+    status=1 fault=1
   fi
   runs=$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+)/\1/p' "$work/$name.log")
-  echo "$name: ${runs:-?} executions in ${seconds} s$( [ $status -eq 0 ] || echo ", FAULT: see $work/$name.log")"
+  echo "$name: ${runs:-?} executions in ${seconds} s$( [ $fault -eq 0 ] || echo ", FAULT: see $work/$name.log")"
 done
 exit "$status"
