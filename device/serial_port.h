@@ -75,7 +75,7 @@ class CSerialPort : public ByteSource {
 
   int m_hPort = kInvalidHandle;
   int m_hWake = -1;  // eventfd that Interrupt() signals
-  // Bytes read from the device in one call and handed out one by one.
+  // Bytes read from the device in one call, handed to the loop as they are.
   std::array<char, 256> m_buffer{};
 };
 

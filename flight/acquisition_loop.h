@@ -1,5 +1,5 @@
-// The acquisition loop: reads the GPS stream as it arrives, cuts it byte
-// by byte into NMEA sentences and runs one cycle per GPRMC sentence. The arrival of
+// The acquisition loop: reads the GPS stream as it arrives, cuts it into
+// NMEA sentences and runs one cycle per GPRMC sentence. The arrival of
 // GPRMC sentences (normally one a second) paces everything:
 //
 //   navigation (on the previous fix) -> read GPRMC -> time base -> barometer
