@@ -31,7 +31,10 @@ wait_for() {
   return 1
 }
 
-Xvfb -displayfd 3 -screen 0 800x480x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# -noreset: otherwise the server starts afresh each time its last client (a
+# program that ended, an xdotool call) goes, and a client connecting just
+# then is turned away.
+Xvfb -displayfd 3 -noreset -screen 0 800x480x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
 wait_for test -s "$work/display" || { echo "FAILED: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
