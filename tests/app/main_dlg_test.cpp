@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 
 #include <QApplication>
 #include <QComboBox>
@@ -44,11 +43,6 @@ class MainDlgTest : public FlightTest {
     env.acquisition.reopenPause = 20ms;
     env.audioDevice = "null";
     return env;
-  }
-  void WriteSettings(const std::string& record) {
-    std::u16string text = Utf8ToUtf16(record);
-    std::ofstream(storage / "TermIni.INI", std::ios::binary)
-        .write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * 2));
   }
   void Bind(int n, const std::string& device) {
     fs::remove(storage / ("COM" + std::to_string(n)));
@@ -123,7 +117,7 @@ TEST_F(MainDlgTest, OkInTheSettingsDialogUsesTheChosenPortAtOnce) {
 // fields show the wind it was flown in, and the panel the thermal. Closing
 // while the read waits for the now silent receiver ends promptly.
 TEST_F(MainDlgTest, AfterAThermalTheFieldsShowTheWindAndThePanelTheMarker) {
-  WriteSettings("COM7:, 9600,6,3,3,4,1, 8");  // wind from, wind speed, vario
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,3,4,1, 8"));  // wind from, wind speed, vario
   SimSensorTree sensors(storage.Path());
   sensors.Update(1500, 0, 0, 90);
   SimGpsPort gps(storage.Path(), 7);

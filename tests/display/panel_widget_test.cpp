@@ -21,8 +21,8 @@ bool White(const QImage& image, int x, int y) {
   return image.pixelColor(x, y - InstrumentPanelWidget::kPanelArea.y()).lightness() > 200;
 }
 
-TEST_F(PanelWidgetTest, CalmStartShowsTheGridAndTheCalmWindWithoutAMarker) {
-  const QImage image = Paint();
+TEST_F(PanelWidgetTest, CalmStartShowsGridAndCalmWindAndAMarkerIsAFilledDiscAtTheThermal) {
+  QImage image = Paint();
   EXPECT_TRUE(White(image, 2, 225));      // grid corner
   EXPECT_TRUE(White(image, 72, 260));     // centre line
   EXPECT_TRUE(White(image, 189, 320));    // wind shaft, upwind end at the bottom
@@ -30,14 +30,12 @@ TEST_F(PanelWidgetTest, CalmStartShowsTheGridAndTheCalmWindWithoutAMarker) {
   EXPECT_FALSE(White(image, 30, 260));    // inside a cell
   EXPECT_FALSE(White(image, 76, 299));    // no marker
   EXPECT_FALSE(White(image, 200, 300));   // beside the shaft
-}
 
-TEST_F(PanelWidgetTest, AMarkerIsAFilledDiscAtThePredictedThermal) {
+  // A marker is a filled disc at the predicted thermal.
   g_dClimbPeak = 0.5;  // small disc (65, 288)-(79, 302) on the pilot
-  QImage image = Paint();
+  image = Paint();
   EXPECT_TRUE(White(image, 76, 299));
   EXPECT_FALSE(White(image, 82, 305));
-
   g_dClimbPeak = 2;    // large disc (57, 245)-(87, 275), 0.5 km straight ahead
   g_dThermalDist = 0.5;
   image = Paint();

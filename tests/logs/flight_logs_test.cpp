@@ -1,11 +1,7 @@
 #include "logs/flight_logs.h"
 
-#include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -69,42 +65,6 @@ TEST_F(FlightLogFilesTest, MissingStorageFolderDropsRecordsAndReportsOnce) {
   ASSERT_EQ(logErrors.size(), 1u);
   EXPECT_NE(logErrors[0].find("trk_230326140509.IGC"), std::string::npos) << logErrors[0];
   EXPECT_FALSE(std::filesystem::exists(dir / "no-card"));
-}
-
-// Runs in a child process, since it lowers the file size limit: the track
-// file takes its header and two B records, the third write stops part way
-// and then fails with EFBIG. Exits with 0 when the writer behaved.
-class FlightLogFilesDeathTest : public FlightLogFilesTest {
- protected:
-  void WriteAgainstFileSizeLimit() {
-    auto check = [](bool ok, const char* why) {
-      if (!ok) std::fprintf(stderr, "%s\n", why), ::_exit(1);
-    };
-    std::signal(SIGXFSZ, SIG_IGN);
-    const auto track = Log("trk_230326140509.IGC");
-    check(OpenFlightLogs(dir.Path().string(), kStart, false), "logs did not open");
-    const std::string twoRecords = std::string(kHeader) + kNorthEastLine + kNorthEastLine;
-    rlimit saved{};
-    check(::getrlimit(RLIMIT_FSIZE, &saved) == 0, "getrlimit");
-    const rlimit lowered{twoRecords.size() + 10, saved.rlim_max};  // 10 bytes of the third record
-    check(::setrlimit(RLIMIT_FSIZE, &lowered) == 0, "setrlimit");
-    for (int i = 0; i < 5; ++i) WriteTrackRecord(kNorthEast);
-    check(g_fileTrack.RecordsWritten() == 3 && g_fileTrack.RecordsDropped() == 3,
-          "expected header and two records written, three dropped");
-    check(ReadFileBytes(track) == twoRecords && logErrors.size() == 1,
-          "half a record left behind, or the failure not reported exactly once");
-
-    check(::setrlimit(RLIMIT_FSIZE, &saved) == 0, "setrlimit back");
-    WriteTrackRecord(kNorthEast);
-    CloseFlightLogs();
-    check(ReadFileBytes(track) == twoRecords + kNorthEastLine && logErrors.size() == 1,
-          "the record after the limit was raised is missing or was reported");
-    ::_exit(0);
-  }
-};
-
-TEST_F(FlightLogFilesDeathTest, FailingWriteDropsWholeRecordsAndRecovers) {
-  EXPECT_EXIT(WriteAgainstFileSizeLimit(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -39,15 +39,12 @@ class SettingsDlgTest : public FlightTest {
 };
 
 TEST_F(SettingsDlgTest, ListsHoldTheirEntriesAndShowTheCurrentSettings) {
-  EXPECT_EQ(dlg.m_cbComPort->count(), 9);
-  EXPECT_EQ(dlg.m_cbComPort->itemText(0), "Com1: ");
-  EXPECT_EQ(dlg.m_cbBaud->itemText(9), "115200");
-  EXPECT_EQ(dlg.m_cbField1->count(), 15);
-  EXPECT_EQ(dlg.m_cbField1->itemText(9), "FI");
-  EXPECT_EQ(dlg.m_cbField2->count(), 14);
-  EXPECT_EQ(dlg.m_cbField2->itemText(9), "TAS");
-  EXPECT_EQ(dlg.m_cbField3->count(), 17);
-  EXPECT_EQ(dlg.m_cbField3->itemText(16), "A2S");
+  const auto entries = [](QComboBox* list, int at) {
+    return list->itemText(at) + "/" + QString::number(list->count());
+  };
+  EXPECT_EQ(QStringList({entries(dlg.m_cbComPort, 0), entries(dlg.m_cbBaud, 9), entries(dlg.m_cbField1, 9),
+                         entries(dlg.m_cbField2, 9), entries(dlg.m_cbField3, 16)}),
+            QStringList({"Com1: /9", "115200/10", "FI/15", "TAS/14", "A2S/17"}));
 
   g_nFieldSel3 = 40;  // outside its list: no selection
   g_bSound = 2;       // only exactly 1 checks the box

@@ -12,13 +12,6 @@
 
 namespace {
 
-// The file bytes of an ASCII record text: UTF-16 little-endian, no byte-order mark.
-std::string Utf16Le(const std::string& ascii) {
-  std::string bytes;
-  for (char c : ascii) bytes += {c, '\0'};
-  return bytes;
-}
-
 const SettingsRecord kExample{"COM7:", 9600, 6, 3, 0, 1, 1, 3};  // "COM7:, 9600,6,3,0,1,1, 3"
 
 class SettingsFileTest : public FlightTest {
@@ -56,7 +49,7 @@ TEST_F(SettingsFileTest, SavedSettingsReadBackUnchanged) {
     SCOPED_TRACE(c.written);
     ApplySettings(c.values);
     SaveSettings();
-    EXPECT_EQ(ReadFileBytes(File()), Utf16Le(c.written));
+    EXPECT_EQ(ReadFileBytes(File()), SettingsFileBytes(c.written));
     ResetToInitialValues();
     LoadSettings();
     SettingsRecord read = c.values;
@@ -82,7 +75,7 @@ TEST_F(SettingsFileTest, LoadReadsEachFixedColumnOnItsOwn) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ResetToInitialValues();
-    if (c.text) WriteFileBytes(File(), Utf16Le(c.text));
+    if (c.text) WriteFileBytes(File(), SettingsFileBytes(c.text));
     LoadSettings();
     EXPECT_EQ(CurrentSettings(), c.expected);
   }
@@ -94,15 +87,6 @@ TEST(StoragePathTest, PathComponentIsTheTextBetweenTwoBackslashes) {
       {"\\prog.exe", 2, ""}, {"SD\\Apps", 1, "D"},  // no (n-1)-th backslash: counted from index 0
   };
   for (const auto& c : cases) EXPECT_EQ(GetPathComponent(c.path, c.n), c.expected) << c.path << c.n;
-}
-
-TEST(StoragePathTest, ProgramFolderIsTheStorageFolderOnLinux) {
-  const std::string module = HandheldModulePath("/home/pilot/instrument/flight-instrument");
-  EXPECT_EQ(module, "\\/home/pilot/instrument\\flight-instrument");
-  EXPECT_EQ(GetPathComponent(module, 2), "/home/pilot/instrument");
-  EXPECT_EQ(ToLocalPath("\\/home/x\\TermIni.INI"), std::filesystem::path("/home/x/TermIni.INI"));
-  const auto self = std::filesystem::canonical("/proc/self/exe");
-  EXPECT_EQ(GetPathComponent(GetModulePath(), 2), self.parent_path().string());
 }
 
 }  // namespace

@@ -17,6 +17,12 @@ std::string Sentence(const std::string& body) {
   return "$" + body + "*" + kHex[sum >> 4] + kHex[sum & 15] + "\r\n";
 }
 
+std::string SettingsFileBytes(const std::string& record) {
+  std::string bytes;
+  for (const char c : record) bytes += {c, '\0'};
+  return bytes;
+}
+
 void FlightTest::ResetProcessState() {
   ResetFlight();
   ResetSettingsToInitialValues();

@@ -24,6 +24,10 @@ std::filesystem::path RecordingPath(const std::string& name);
 // and the line end: a sentence as a receiver sends it.
 std::string Sentence(const std::string& body);
 
+// The bytes of TermIni.INI holding the ASCII record `record`: UTF-16
+// little-endian, no byte-order mark.
+std::string SettingsFileBytes(const std::string& record);
+
 // Resets every process-wide value (flight values, settings, sensors, logs)
 // before and after each test, and collects what the logs report.
 class FlightTest : public ::testing::Test {
