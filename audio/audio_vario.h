@@ -1,14 +1,25 @@
-// The audio vario: its own thread renders the vertical speed's tone and
-// plays it through ALSA (the "default" device reaches PulseAudio or
+// The audio vario: its own thread renders the fast vertical speed's tone
+// and plays it through ALSA (the "default" device reaches PulseAudio or
 // PipeWire where a desktop runs one, the sound card where none does), with
-// about 75 ms of latency. It follows the "Sound" setting at once, falls
-// silent when the vertical speed is more than three seconds old, and never
-// holds up the acquisition or the window: without a device, or when the
-// device fails in flight, the instrument runs on silently, says so once on
-// standard error and tries the device again every few seconds.
+// about 75 ms of latency. It follows the "Sound" setting at once and falls
+// silent when the vertical speed stops coming.
+//
+// Silence costs nothing: once the tone has fallen silent and its last
+// sound has played out, nothing is written; the stream is stopped, and
+// after a few seconds the device is let go. A new tone starts within a
+// few hundredths of a second. On a device that does not pace its writes
+// (ALSA's "null"), the thread paces itself by the clock.
+//
+// It never holds up the acquisition or the window: without a device, or
+// when the device fails in flight, the instrument runs on silently, says
+// so once on standard error and tries the device again every few seconds.
+// Without a barometer there is no tone (a vertical speed from the GPS
+// altitude, metres off from second to second, would beep false lift), and
+// it says that once too.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -26,11 +37,12 @@ class AudioVario {
   void Start();
   void Stop();   // returns within a few tens of milliseconds
 
-  long long FramesPlayed() const { return m_nFrames.load(); }
+  // Frames handed to the device so far, silence included.
+  long long FramesWritten() const { return m_nFrames.load(); }
 
  private:
   void Run();
-  bool WaitOrStop(std::chrono::milliseconds pause);  // true when asked to stop
+  bool WaitOrStop(std::chrono::microseconds pause);  // true when asked to stop
 
   std::string m_strDevice;
   Report m_report;

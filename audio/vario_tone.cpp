@@ -47,6 +47,10 @@ void VarioTone::StartPeriod() {
   m_nPosition = 0;
 }
 
+bool VarioTone::Quiet() const {
+  return m_mode == Mode::kSilent && m_gain == 0 && m_nPosition >= m_nOn;
+}
+
 void VarioTone::Render(std::int16_t* samples, std::size_t count) {
   const double glide = 1 - std::exp(-1.0 / (kGlideSeconds * m_nRate));
   const double fadeStep = 1.0 / (kFadeSeconds * m_nRate);

@@ -21,6 +21,10 @@ class VarioTone {
   // The next `count` samples; the phase and the beep run on across calls.
   void Render(std::int16_t* samples, std::size_t count);
 
+  // Nothing to play: silent, and a beep begun has finished and faded out.
+  // Rendering on gives only zeros until the next SetVario that sounds.
+  bool Quiet() const;
+
   int SampleRate() const { return m_nRate; }
 
  private:

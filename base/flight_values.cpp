@@ -29,13 +29,13 @@ std::mutex g_varioMutex;
 VarioReading g_varioReading;
 }  // namespace
 
-void PublishVario(double vario) {
+void PublishFastVario(double vario) {
   std::lock_guard<std::mutex> lock(g_varioMutex);
   g_varioReading.vario = vario;
   ++g_varioReading.updates;
 }
 
-VarioReading LatestVario() {
+VarioReading LatestFastVario() {
   std::lock_guard<std::mutex> lock(g_varioMutex);
   return g_varioReading;
 }

@@ -14,15 +14,16 @@ extern double g_dVario;                       // vertical speed [m/s]
 // stood still): no slope can be formed.
 inline constexpr double kVarioNoSpread = 9999.0;
 
-// The vertical speed handed from the acquisition thread to the audio vario's
-// thread, with the count of values published so far: a count that stands
-// still means no new fix.
+// The fast vertical speed [m/s], filtered from the barometer's samples,
+// handed from the barometer's sampling thread to the audio vario's thread,
+// with the count of values published so far: a count that stands still
+// means no new sample.
 struct VarioReading {
   double vario = 0;
   unsigned long updates = 0;
 };
-void PublishVario(double vario);
-VarioReading LatestVario();
+void PublishFastVario(double vario);
+VarioReading LatestFastVario();
 extern std::atomic<double> g_dWindDir;        // toward which the wind moves [deg 0..360]
 extern std::atomic<double> g_dWindSpeed;      // [m/s]
 extern std::atomic<double> g_dHeading;        // through the air [deg 0..360]

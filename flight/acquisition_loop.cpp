@@ -188,7 +188,6 @@ void AcquisitionLoop::RecordAcceptedFix() {
   const int elapsed =
       m_elapsed.Elapsed(static_cast<int>(g_dTimeBase), SecondsOfDay(m_state.dTime));
   g_dVario = ComputeVario(m_state.dAltBaro, elapsed);
-  PublishVario(g_dVario);
   EstimateWind(m_state.dCourse, m_state.dSpeed);
   UpdateAirData(m_state.dSpeed, m_state.dCourse, g_dWindDir, g_dWindSpeed);
 
