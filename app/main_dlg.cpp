@@ -1,6 +1,7 @@
 #include "app/main_dlg.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <sys/eventfd.h>
@@ -16,9 +17,10 @@
 #include <QSocketNotifier>
 
 #include "app/signal_closer.h"
+#include "base/flight_values.h"
 #include "base/settings_values.h"
+#include "device/sensor_backend.h"
 #include "device/sensors.h"
-#include "device/sysfs_sensors.h"
 #include "display/panel_widget.h"
 #include "logs/flight_logs.h"
 #include "settings/settings_file.h"
@@ -96,6 +98,11 @@ CMainDlg::CMainDlg(QWidget* parent, StartupEnvironment environment)
 
 CMainDlg::~CMainDlg() {
   StopAcquisition();
+  m_audio.Stop();
+  if (m_pSensors) {
+    SetSensorBackend(nullptr);
+    m_pSensors.reset();   // stops the barometer's sampling before the fast vario goes
+  }
   SetSettingsMessageHook(nullptr);
   delete m_pHandOverNotifier;
   if (m_handOverBell >= 0) ::close(m_handOverBell);
@@ -140,7 +147,14 @@ void CMainDlg::OnInitDialog() {
     setGeometry(screen->availableGeometry());
   }
 
-  if (!g_strStorageFolder.empty()) InstallSysfsSensors(g_strStorageFolder);
+  if (!g_strStorageFolder.empty()) {
+    m_pSensors = std::make_unique<SysfsSensors>(
+        SensorRoot(g_strStorageFolder), [this](const BarometerSample& sample) {
+          const double seconds = std::chrono::duration<double>(sample.time.time_since_epoch()).count();
+          PublishFastVario(m_fastVario.Add(seconds, sample.altitude));
+        });
+    SetSensorBackend(m_pSensors.get());
+  }
   OpenSensors([this](std::string_view message) {
     m_env.showMessage(this, QString::fromUtf8(message.data(), static_cast<int>(message.size())));
   });

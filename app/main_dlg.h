@@ -12,7 +12,8 @@
 // event loop watches, so it never touches a Qt object itself.
 // Closing the window (its close button, Escape, or a signal that ends the
 // program) stops and joins that thread before the port and the logs go away.
-// The audio vario plays the vertical speed on a thread of its own.
+// The barometer is sampled on a thread of its own, whose samples feed the
+// fast vario that the audio vario plays on another.
 #pragma once
 
 #include <functional>
@@ -27,8 +28,10 @@
 
 #include "audio/audio_vario.h"
 #include "device/serial_port.h"
+#include "device/sysfs_sensors.h"
 #include "display/display_texts.h"
 #include "flight/acquisition_loop.h"
+#include "flight/fast_vario.h"
 #include "logs/local_time.h"
 #include "settings/settings_dlg.h"
 
@@ -94,6 +97,9 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   CSettingsDlg m_dlgSettings;
   CSerialPort m_port;
   AudioVario m_audio;   // heard while "Sound" is checked
+  FastVario m_fastVario;   // on the barometer's sampling thread
+  // The sensors of the run; they outlive the acquisition, which reads them.
+  std::unique_ptr<SysfsSensors> m_pSensors;
   std::unique_ptr<AcquisitionLoop> m_pLoop;
   std::unique_ptr<std::thread> m_pThread;
   std::string m_strField1;   // top line (control 1002)

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <fcntl.h>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -99,11 +98,9 @@ std::vector<fs::path> IioDevices(const fs::path& root) {
 
 }  // namespace
 
-double PressureAltitude(double pressure_hPa) {
-  return 44330.77 * (1.0 - std::pow(pressure_hPa / 1013.25, 0.190263));
-}
-
-SysfsSensors::SysfsSensors(std::filesystem::path root) : m_root(std::move(root)) {}
+SysfsSensors::SysfsSensors(std::filesystem::path root, BarometerSampler::Sink sink,
+                           std::chrono::microseconds samplingPeriod)
+    : m_root(std::move(root)), m_sink(std::move(sink)), m_samplingPeriod(samplingPeriod) {}
 
 std::optional<double> SysfsSensors::ReadPressure_hPa() const {
   if (m_barometer.empty()) return std::nullopt;
@@ -116,22 +113,60 @@ std::optional<double> SysfsSensors::ReadPressure_hPa() const {
 }
 
 bool SysfsSensors::OpenBarometer() {
+  m_pSampler.reset();
   for (const fs::path& device : IioDevices(m_root)) {
     m_barometer = device;
-    if (const std::optional<double> pressure = ReadPressure_hPa()) {
-      m_nLastAltitude = static_cast<int>(std::lround(PressureAltitude(*pressure)));
-      return true;
-    }
+    if (!ReadPressure_hPa()) continue;
+    ChooseFinestOversampling(device);
+    const BarometerSampler::Read read = [this] { return ReadPressure_hPa(); };
+    // Read again at the chosen oversampling: the first sample.
+    const std::optional<BarometerSample> first = BarometerSampler::Take(read);
+    if (!first) continue;
+    m_nLastAltitude = static_cast<int>(std::lround(first->altitude));
+    m_pSampler = std::make_unique<BarometerSampler>(read, m_sink, m_samplingPeriod, first);
+    return true;
   }
   m_barometer.clear();
   return false;
 }
 
 int SysfsSensors::BarometricAltitude() {
-  if (const std::optional<double> pressure = ReadPressure_hPa()) {
-    m_nLastAltitude = static_cast<int>(std::lround(PressureAltitude(*pressure)));
+  if (m_pSampler) {
+    if (const std::optional<BarometerSample> latest = m_pSampler->Latest()) {
+      m_nLastAltitude = static_cast<int>(std::lround(latest->altitude));
+    }
   }
   return m_nLastAltitude;
+}
+
+std::optional<int> ChooseFinestOversampling(const std::filesystem::path& device) {
+  const std::optional<std::string> available =
+      ReadAttribute(device / "in_pressure_oversampling_ratio_available");
+  const fs::path ratioFile = device / "in_pressure_oversampling_ratio";
+  const std::optional<double> current = ReadNumberAttribute(ratioFile);
+  if (!available || !current) return std::nullopt;
+  // "256 512 1024 2048 4096" (MS5611), "1 2 4 8 16" (BMP280).
+  int finest = 0;
+  std::string_view rest = *available;
+  while (!rest.empty()) {
+    int ratio = 0;
+    const auto result = std::from_chars(rest.data(), rest.data() + rest.size(), ratio);
+    if (result.ec != std::errc()) break;
+    finest = std::max(finest, ratio);
+    rest.remove_prefix(static_cast<std::size_t>(result.ptr - rest.data()));
+    while (!rest.empty() && IsSpace(rest.front())) rest.remove_prefix(1);
+  }
+  if (finest <= 0 || *current == finest) return static_cast<int>(*current);
+  const std::string text = std::to_string(finest) + "\n";
+  const int fd = ::open(ratioFile.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  bool written = false;
+  if (fd >= 0) {
+    written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+  }
+  if (!written) return static_cast<int>(*current);
+  const std::optional<double> now = ReadNumberAttribute(ratioFile);
+  return now ? std::optional<int>(static_cast<int>(*now)) : std::nullopt;
 }
 
 namespace {
@@ -231,11 +266,3 @@ std::filesystem::path SensorRoot(const std::filesystem::path& storageFolder) {
   return "/sys";
 }
 
-std::filesystem::path InstallSysfsSensors(const std::filesystem::path& storageFolder) {
-  static std::unique_ptr<SysfsSensors> installed;
-  const fs::path root = SensorRoot(storageFolder);
-  auto fresh = std::make_unique<SysfsSensors>(root);
-  SetSensorBackend(fresh.get());
-  installed = std::move(fresh);
-  return root;
-}

@@ -5,7 +5,10 @@
 //                 N in numeric order) with a pressure channel giving a
 //                 plausible reading: in_pressure_input [kPa], or
 //                 in_pressure_raw with optional in_pressure_offset and
-//                 in_pressure_scale, (raw + offset) * scale [kPa]
+//                 in_pressure_scale, (raw + offset) * scale [kPa]. Once
+//                 open it is sampled on a thread of its own (see
+//                 barometer_sampler.h) at the finest oversampling its
+//                 driver offers (in_pressure_oversampling_ratio).
 //   compass       the first IIO device with in_magn_{x,y,z}_raw [gauss after
 //                 scale], and the first with in_accel_{x,y,z}_raw [m/s^2
 //                 after scale]; both must be there and readable. A scale
@@ -29,20 +32,24 @@
 // direction), or gives 0 (G values, as before any reading).
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
+#include "device/barometer_sampler.h"
 #include "device/sensor_backend.h"
-
-// Pressure altitude in the standard atmosphere (1013.25 hPa at 0 m) [m].
-double PressureAltitude(double pressure_hPa);
 
 class SysfsSensors final : public SensorBackend {
  public:
-  // `root` stands for /sys.
-  explicit SysfsSensors(std::filesystem::path root);
+  // `root` stands for /sys. Every barometer sample goes to `sink`, on the
+  // sampling thread, from the barometer's opening until this object goes.
+  explicit SysfsSensors(std::filesystem::path root, BarometerSampler::Sink sink = nullptr,
+                        std::chrono::microseconds samplingPeriod = BarometerSampler::kPeriod);
 
+  // Finds the barometer, sets its oversampling and starts sampling it.
   bool OpenBarometer() override;
+  // The latest sample's whole metres; without a new one since, the last.
   int BarometricAltitude() override;
 
   bool OpenCompass() override;
@@ -67,20 +74,26 @@ class SysfsSensors final : public SensorBackend {
   std::optional<Vector> ReadAcceleration() const;
 
   std::filesystem::path m_root;
+  BarometerSampler::Sink m_sink;
+  std::chrono::microseconds m_samplingPeriod;
   std::filesystem::path m_barometer;      // IIO device folders, empty until found
   std::filesystem::path m_magnetometer;
   std::filesystem::path m_accelerometer;
   int m_nLastAltitude = 0;                // [m]
   int m_nLastDirection = 0;               // [deg]
   std::optional<int> m_nBatteryLevel;     // [%] while the gauge is open
+  // Last: its thread reads the barometer's folder, and stops first.
+  std::unique_ptr<BarometerSampler> m_pSampler;
 };
+
+// The finest oversampling `device`'s driver offers for its pressure
+// (in_pressure_oversampling_ratio_available), set unless it already is.
+// Returns the ratio in use, or nullopt where the driver has no such choice.
+// A ratio that cannot be set (the program may not write to sysfs) leaves
+// the driver's own.
+std::optional<int> ChooseFinestOversampling(const std::filesystem::path& device);
 
 // The sysfs the sensors are read from: "<storageFolder>/sys" when that
 // folder exists (a simulated sensor tree laid out like the kernel's), else
 // /sys.
 std::filesystem::path SensorRoot(const std::filesystem::path& storageFolder);
-
-// Installs, for the rest of the run, a SysfsSensors back end on
-// SensorRoot(storageFolder), and returns that root. For the start-up,
-// before the sensors are opened.
-std::filesystem::path InstallSysfsSensors(const std::filesystem::path& storageFolder);

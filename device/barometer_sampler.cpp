@@ -1,0 +1,60 @@
+#include "device/barometer_sampler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+double PressureAltitude(double pressure_hPa) {
+  return 44330.77 * (1.0 - std::pow(pressure_hPa / 1013.25, 0.190263));
+}
+
+BarometerSampler::BarometerSampler(Read read, Sink sink, std::chrono::microseconds period,
+                                   std::optional<BarometerSample> first)
+    : m_read(std::move(read)),
+      m_sink(std::move(sink)),
+      m_period(period),
+      m_latest(first),
+      m_thread([this] { Run(); }) {}
+
+BarometerSampler::~BarometerSampler() {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bStop = true;
+  }
+  m_wake.notify_all();
+  m_thread.join();
+}
+
+std::optional<BarometerSample> BarometerSampler::Latest() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_latest;
+}
+
+std::optional<BarometerSample> BarometerSampler::Take(const Read& read) {
+  using Clock = std::chrono::steady_clock;
+  // A real sensor converts while it is read (an MS5611 for about 18 ms):
+  // the middle of the reading is the best guess of when the air was
+  // measured.
+  const Clock::time_point before = Clock::now();
+  const std::optional<double> pressure = read();
+  const Clock::time_point after = Clock::now();
+  if (!pressure) return std::nullopt;
+  return BarometerSample{before + (after - before) / 2, *pressure, PressureAltitude(*pressure)};
+}
+
+void BarometerSampler::Run() {
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point next = Clock::now();
+  std::unique_lock<std::mutex> lock(m_mutex);
+  while (!m_bStop) {
+    lock.unlock();
+    const std::optional<BarometerSample> sample = Take(m_read);
+    if (sample && m_sink) m_sink(*sample);
+    lock.lock();
+    if (sample) m_latest = sample;
+    // On schedule; a sensor slower than the rate is read again at once, and
+    // a late reading does not make the next ones hurry to catch up.
+    next = std::max(next + m_period, Clock::now());
+    m_wake.wait_until(lock, next, [this] { return m_bStop; });
+  }
+}
