@@ -48,11 +48,33 @@ FlightSimulator::FlightSimulator(const FlightSimOptions& options)
   m_fix.second = options.startSecond;
   m_fix.year = options.year, m_fix.month = options.month, m_fix.day = options.day;
   m_fix.lat = options.lat, m_fix.lon = options.lon;
-  StartGlide();
+  StartPhase();
+  m_verticalSpeed = m_climb;  // already in the first phase's air
 }
 
 double FlightSimulator::Uniform(double low, double high) {
   return low + (high - low) * (static_cast<double>(m_random()) / 4294967296.0);
+}
+
+void FlightSimulator::StartPhase() {
+  if (m_options.vertical.empty()) {
+    // Glide and thermal take turns, from a glide.
+    if (m_nPhases == 0 || m_fix.circling) {
+      StartGlide();
+    } else {
+      StartThermal();
+    }
+  } else {
+    const VerticalPhase& phase = m_options.vertical[m_nPhases % m_options.vertical.size()];
+    if (phase.verticalSpeed > 0) {
+      StartThermal();
+    } else {
+      StartGlide();
+    }
+    m_climb = phase.verticalSpeed;
+    m_nPhaseLeft = phase.seconds;
+  }
+  ++m_nPhases;
 }
 
 void FlightSimulator::StartGlide() {
@@ -85,6 +107,11 @@ SimFix FlightSimulator::Next() {
                         m_options.windSpeed * std::sin(Rad(m_options.windFrom));
     now.groundSpeed = std::hypot(north, east);
     now.course = Compass(Deg(std::atan2(east, north)));
+    // In a new phase the vertical speed takes this second to reach the
+    // phase's; after that it holds.
+    now.exactAltitude = m_altitude;
+    now.verticalSpeed = m_verticalSpeed;
+    now.nextVerticalSpeed = m_climb;
     // Where the next second finds the glider.
     m_fix.lat += north / kMetresPerDegree;
     m_fix.lon += east / (kMetresPerDegree * std::cos(Rad(m_fix.lat)));
@@ -94,16 +121,14 @@ SimFix FlightSimulator::Next() {
   }();
 
   ++m_nFixes;
-  m_altitude += m_climb;
+  // The same curve a reader of the fix draws between fixes: no step at the next.
+  m_altitude = fix.AltitudeAfter(1);
+  m_verticalSpeed = fix.nextVerticalSpeed;
   m_fix.heading = Compass(m_fix.heading + m_turnRate);
-  // Glide and thermal take turns; a glide that gets low ends in a thermal.
-  if (--m_nPhaseLeft <= 0 || (!m_fix.circling && m_altitude < kLowestGlide)) {
-    if (m_fix.circling) {
-      StartGlide();
-    } else {
-      StartThermal();
-    }
-  }
+  // A random glide that gets low ends in a thermal; a scripted profile
+  // is flown as it is written.
+  const bool low = m_options.vertical.empty() && !m_fix.circling && m_altitude < kLowestGlide;
+  if (--m_nPhaseLeft <= 0 || low) StartPhase();
   if (++m_fix.second == 86400) {  // UTC midnight: the next day
     m_fix.second = 0;
     if (++m_fix.day > DaysInMonth(m_fix.year, m_fix.month)) {
@@ -112,6 +137,15 @@ SimFix FlightSimulator::Next() {
     }
   }
   return fix;
+}
+
+std::string SimVerticalSpeedLine(double from, double to, const timespec& when) {
+  // Rounded to a tenth first, so that a small negative rate reads 0.0, not -0.0.
+  const auto tenths = [](double rate) { return std::round(rate * 10) / 10 + 0.0; };
+  char line[128];
+  std::snprintf(line, sizeof line, "flight-sim: vertical speed %.1f -> %.1f m/s at %lld.%03ld\n",
+                tenths(from), tenths(to), static_cast<long long>(when.tv_sec), when.tv_nsec / 1000000);
+  return line;
 }
 
 std::string SimNmea(const SimFix& fix, const std::string& talker) {

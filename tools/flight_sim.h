@@ -1,12 +1,24 @@
 // A simulated soaring flight, one fix a second: straight glides on headings
 // all round the compass, and thermals circled in a steady wind with climbs
-// of a few m/s. The same options and seed always give the same flight, to
-// the last digit, so tests and demonstrations can rely on it.
+// of a few m/s, or a vertical profile given phase by phase. The glider
+// enters and leaves each phase's lift or sink over a second, so its
+// altitude is smooth between fixes, as a barometer sampled many times a
+// second sees it. The same options and seed always give the same flight,
+// to the last digit, so tests and demonstrations can rely on it.
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <random>
 #include <string>
+#include <vector>
+
+// One phase of a scripted vertical profile.
+struct VerticalPhase {
+  double verticalSpeed = 0;  // [m/s]; above 0 a thermal, circled, else a glide
+  int seconds = 1;
+  bool operator==(const VerticalPhase&) const = default;
+};
 
 struct FlightSimOptions {
   std::uint32_t seed = 1;
@@ -18,6 +30,9 @@ struct FlightSimOptions {
   double lat = 46.375, lon = 8.0333;     // start position [deg], signed: S and W negative
   double altitude = 1500;      // start altitude [m]
   std::string talker = "GP";   // "GP" or "GN"
+  // Flown in order, then again from the first, until the duration ends;
+  // empty: glides and thermals of random lengths and climbs.
+  std::vector<VerticalPhase> vertical = {};
 };
 
 // One simulated second.
@@ -26,11 +41,21 @@ struct SimFix {
   int year = 0, month = 0, day = 0;
   double lat = 0, lon = 0;   // [deg], signed
   int altitude = 0;          // [m], whole metres as the receiver reports them
+  double exactAltitude = 0;  // [m]; `altitude` is it rounded
+  double verticalSpeed = 0;      // [m/s] at the fix
+  double nextVerticalSpeed = 0;  // [m/s] one second later, at the next fix
   double groundSpeed = 0;    // [m/s]
   double course = 0;         // over ground [deg 0..360)
   double heading = 0;        // through the air [deg 0..360)
   double bank = 0;           // [deg], 0 on a glide
   bool circling = false;
+
+  // The altitude [m] `seconds` (0..1) after the fix: the vertical speed
+  // moves linearly from the fix's to the next one's over the second.
+  double AltitudeAfter(double seconds) const {
+    return exactAltitude + verticalSpeed * seconds +
+           (nextVerticalSpeed - verticalSpeed) * seconds * seconds / 2;
+  }
 };
 
 class FlightSimulator {
@@ -42,6 +67,7 @@ class FlightSimulator {
   SimFix Next();
 
  private:
+  void StartPhase();  // the next glide or thermal, scripted or random
   void StartGlide();
   void StartThermal();
   double Uniform(double low, double high);  // the same on every standard library
@@ -49,13 +75,20 @@ class FlightSimulator {
   FlightSimOptions m_options;
   std::mt19937 m_random;
   SimFix m_fix;
-  double m_altitude;
+  double m_altitude;           // [m] at the next fix
+  double m_verticalSpeed = 0;  // [m/s] at the next fix
   int m_nFixes = 0;
+  int m_nPhases = 0;
   int m_nPhaseLeft = 0;    // seconds left in this glide or thermal
   int m_nLegs = 0;
-  double m_climb = 0;      // [m/s] in this phase
+  double m_climb = 0;      // [m/s] in this phase, once the first second's change is over
   double m_turnRate = 0;   // [deg/s], 0 on a glide
 };
 
 // The fix as a receiver sends it: RMC then GGA, with checksums and CR LF.
 std::string SimNmea(const SimFix& fix, const std::string& talker);
+
+// The line `flight-sim run` prints when the vertical speed starts to move
+// from `from` to `to` [m/s], at the wall-clock time `when`, e.g.
+// "flight-sim: vertical speed -1.0 -> 2.0 m/s at 1765130000.123\n".
+std::string SimVerticalSpeedLine(double from, double to, const timespec& when);

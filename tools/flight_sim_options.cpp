@@ -1,6 +1,7 @@
 #include "tools/flight_sim_options.h"
 
 #include <charconv>
+#include <cmath>
 #include <string_view>
 
 namespace {
@@ -27,6 +28,26 @@ bool ParseTime(std::string_view text, int& second) {
   return true;
 }
 
+// RATE:SECONDS[,RATE:SECONDS...]: climbs and sinks a pilot can meet
+// (within 20 m/s), for whole seconds.
+bool ParseVertical(std::string_view text, std::vector<VerticalPhase>& phases) {
+  phases.clear();
+  for (;;) {
+    const auto comma = text.find(',');
+    const std::string_view item = text.substr(0, comma);
+    const auto colon = item.find(':');
+    VerticalPhase phase;
+    if (colon == std::string_view::npos || !Parse(item.substr(0, colon), phase.verticalSpeed) ||
+        !Parse(item.substr(colon + 1), phase.seconds) || !(std::fabs(phase.verticalSpeed) <= 20) ||
+        phase.seconds < 1) {
+      return false;
+    }
+    phases.push_back(phase);
+    if (comma == std::string_view::npos) return true;
+    text.remove_prefix(comma + 1);
+  }
+}
+
 }  // namespace
 
 std::string ParseSimOptions(int argc, char** argv, SimOptions& options) {
@@ -48,11 +69,14 @@ std::string ParseSimOptions(int argc, char** argv, SimOptions& options) {
         : arg == "--place"    ? ParsePair(value, flight.lat, flight.lon) && flight.lat > -85 &&
                                 flight.lat < 85 && flight.lon >= -180 && flight.lon <= 180
         : arg == "--talker"   ? (flight.talker = std::string(value)) == "GP" || flight.talker == "GN"
+        : arg == "--vertical" ? ParseVertical(value, flight.vertical)
         : options.mode != SimMode::kRun ? false
         : arg == "--storage"  ? !(options.storage = std::string(value)).empty()
         : arg == "--com"      ? Parse(value, options.com) && options.com >= 1 && options.com <= 9
         : arg == "--speed"    ? Parse(value, options.speed) && options.speed > 0
         : arg == "--file"     ? !(options.file = std::string(value)).empty()
+        : arg == "--baro-noise" ? Parse(value, options.baroNoise) && options.baroNoise >= 0 &&
+                                  options.baroNoise < 1
                               : false;
     if (!ok) return "cannot use " + std::string(arg) + " " + std::string(value);
   }

@@ -1,14 +1,17 @@
 // The simulated flight must be a soaring flight a receiver could send:
-// glides on every heading, thermals, one fix a second. (That the
-// instrument finds its wind is shown by the window's simulated-flight test.)
+// glides on every heading, thermals, one fix a second, and an altitude as
+// smooth between fixes as a fast barometer sees it. (That the instrument
+// finds its wind is shown by the window's simulated-flight test.)
 #include "tools/flight_sim.h"
 
+#include <cmath>
 #include <set>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "flight/nmea_reader.h"
+#include "tools/flight_sim_options.h"
 
 namespace {
 
@@ -51,6 +54,140 @@ TEST(FlightSim, GlidesOnEveryHeadingAndThermalsAtOneFixASecondAcrossMidnight) {
     ASSERT_NE(line.find(",W,"), std::string::npos);
   }
   EXPECT_EQ(n, 2 * 3600);
+}
+
+TEST(FlightSim, BetweenFixesTheVerticalSpeedMovesLinearly) {
+  const struct { double altitude, v0, v1, t, expected; } cases[] = {
+      {1000, -1, 2, 0, 1000},    {1000, -1, 2, 0.5, 999.875}, {1000, -1, 2, 1, 1000.5},
+      {1000, 2, 2, 0.25, 1000.5}, {500, 3, -1, 1, 501},
+  };
+  for (const auto& c : cases) {
+    SimFix fix;
+    fix.exactAltitude = c.altitude, fix.verticalSpeed = c.v0, fix.nextVerticalSpeed = c.v1;
+    EXPECT_DOUBLE_EQ(fix.AltitudeAfter(c.t), c.expected) << c.v0 << " -> " << c.v1 << " at " << c.t;
+  }
+}
+
+// The altitude between two fixes ends exactly where the next fix starts,
+// and a new glide or thermal takes its first second to reach its rate.
+TEST(FlightSim, TheAltitudeHasNoStepAndEachPhaseChangeRampsOverASecond) {
+  FlightSimOptions options;
+  options.duration = 1800;
+  FlightSimulator flight(options);
+  SimFix before = flight.Next();
+  EXPECT_EQ(before.exactAltitude, options.altitude);
+  int changes = 0;
+  while (!flight.Done()) {
+    const SimFix fix = flight.Next();
+    ASSERT_EQ(fix.exactAltitude, before.AltitudeAfter(1)) << fix.second;
+    ASSERT_EQ(fix.altitude, std::lround(fix.exactAltitude));
+    ASSERT_EQ(fix.verticalSpeed, before.nextVerticalSpeed) << fix.second;
+    const bool newPhase = fix.circling != before.circling;
+    ASSERT_EQ(fix.verticalSpeed != fix.nextVerticalSpeed, newPhase) << fix.second;
+    if (newPhase) {
+      EXPECT_TRUE(fix.circling ? fix.nextVerticalSpeed >= 1.5 : fix.nextVerticalSpeed == -1.1) << fix.second;
+    }
+    for (double t = 0.1; t < 1.05; t += 0.1) {  // the slope over each tenth of the second
+      const double slope = (fix.AltitudeAfter(t) - fix.AltitudeAfter(t - 0.1)) / 0.1;
+      ASSERT_NEAR(slope, fix.verticalSpeed + (fix.nextVerticalSpeed - fix.verticalSpeed) * (t - 0.05), 1e-6);
+    }
+    changes += newPhase;
+    before = fix;
+  }
+  EXPECT_GE(changes, 15);
+}
+
+// Low down, where a random glide would end in a thermal: the script is
+// flown as written, twice and into a third time.
+TEST(FlightSim, AScriptedProfileFliesItsPhasesInOrderAndRepeatsCirclingOnlyWhereItClimbs) {
+  FlightSimOptions options;
+  options.vertical = {{-1, 20}, {2, 25}, {0, 35}, {-3, 15}};
+  options.duration = 2 * 95 + 30;
+  options.altitude = 300;
+  std::vector<std::size_t> phaseOf;  // each second's phase
+  while (phaseOf.size() < static_cast<std::size_t>(options.duration)) {
+    for (std::size_t p = 0; p < options.vertical.size(); ++p) {
+      phaseOf.insert(phaseOf.end(), options.vertical[p].seconds, p);
+    }
+  }
+  FlightSimulator flight(options);
+  SimFix before;
+  double altitude = options.altitude;
+  for (int s = 0; !flight.Done(); ++s) {
+    const SimFix fix = flight.Next();
+    const double rate = options.vertical[phaseOf[s]].verticalSpeed;
+    const bool first = s > 0 && phaseOf[s] != phaseOf[s - 1];
+    ASSERT_EQ(fix.verticalSpeed, first ? options.vertical[phaseOf[s - 1]].verticalSpeed : rate) << s;
+    ASSERT_EQ(fix.nextVerticalSpeed, rate) << s;
+    ASSERT_EQ(fix.circling, rate > 0) << s;
+    ASSERT_EQ(fix.bank > 0, fix.circling) << s;
+    ASSERT_NEAR(fix.exactAltitude, altitude, 1e-9) << s;
+    if (s > 0 && !first) {  // glides hold their heading, thermals turn
+      const double turn = std::fabs(std::remainder(fix.heading - before.heading, 360));
+      EXPECT_NEAR(turn, fix.circling ? 18 : 0, 1e-9) << s;
+    }
+    altitude += (fix.verticalSpeed + fix.nextVerticalSpeed) / 2;
+    before = fix;
+  }
+}
+
+SimOptions Parsed(std::vector<std::string> args, std::string& problem) {
+  std::vector<char*> argv = {const_cast<char*>("flight-sim")};
+  for (std::string& arg : args) argv.push_back(arg.data());
+  SimOptions options;
+  problem = ParseSimOptions(static_cast<int>(argv.size()), argv.data(), options);
+  return options;
+}
+
+TEST(FlightSim, TheVerticalProfileAndTheBarometersNoiseAreTakenOnlyWhenTheyMakeSense) {
+  const struct {
+    std::vector<std::string> args;
+    std::vector<VerticalPhase> vertical;
+    double noise;
+  } accepted[] = {
+      {{"nmea"}, {}, 0.012},
+      {{"nmea", "--vertical", "-1:20,2:25,0:35,-1:30,-3:15"},
+       {{-1, 20}, {2, 25}, {0, 35}, {-1, 30}, {-3, 15}}, 0.012},
+      {{"run", "--storage", "d", "--vertical", "20:1,-20:3600,0.5:2"},
+       {{20, 1}, {-20, 3600}, {0.5, 2}}, 0.012},
+      {{"run", "--storage", "d", "--baro-noise", "0"}, {}, 0},
+      // Given twice, the last one counts.
+      {{"run", "--vertical", "1:2", "--baro-noise", "0.999", "--vertical", "-2:3", "--storage", "d"},
+       {{-2, 3}}, 0.999},
+  };
+  for (const auto& c : accepted) {
+    std::string problem;
+    const SimOptions options = Parsed(c.args, problem);
+    EXPECT_EQ(problem, "") << c.args.back();
+    EXPECT_EQ(options.flight.vertical, c.vertical) << c.args.back();
+    EXPECT_EQ(options.baroNoise, c.noise) << c.args.back();
+  }
+  const std::vector<std::string> rejected[] = {
+      {"nmea", "--vertical", ""},       {"nmea", "--vertical", "2"},        {"nmea", "--vertical", "2:"},
+      {"nmea", "--vertical", ":5"},     {"nmea", "--vertical", "2:0"},      {"nmea", "--vertical", "2:-5"},
+      {"nmea", "--vertical", "2:1.5"},  {"nmea", "--vertical", "20.1:5"},   {"nmea", "--vertical", "-21:5"},
+      {"nmea", "--vertical", "nan:5"},  {"nmea", "--vertical", "2:5,"},     {"nmea", "--vertical", ",2:5"},
+      {"nmea", "--vertical", "2:5;3:4"}, {"nmea", "--vertical", "2:5:1"},   {"nmea", "--vertical", "2 :5"},
+      {"run", "--storage", "d", "--baro-noise", "-0.001"},
+      {"run", "--storage", "d", "--baro-noise", "1"},
+      {"run", "--storage", "d", "--baro-noise", "nan"},
+      {"run", "--storage", "d", "--baro-noise", "0.01hPa"},
+      {"nmea", "--baro-noise", "0.01"},  // no barometer in an NMEA stream
+  };
+  for (const auto& args : rejected) {
+    std::string problem;
+    Parsed(args, problem);
+    EXPECT_EQ(problem, "cannot use " + args[args.size() - 2] + " " + args.back());
+  }
+}
+
+TEST(FlightSim, TheStartOfEachRampIsLoggedWithItsRatesAndTheWallClock) {
+  const struct { double from, to; timespec when; const char* line; } cases[] = {
+      {-1, 2, {1765130000, 123456789}, "flight-sim: vertical speed -1.0 -> 2.0 m/s at 1765130000.123\n"},
+      {2.04, -1.1, {1765130001, 5000000}, "flight-sim: vertical speed 2.0 -> -1.1 m/s at 1765130001.005\n"},
+      {-0.04, 15, {1765130002, 999999999}, "flight-sim: vertical speed 0.0 -> 15.0 m/s at 1765130002.999\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SimVerticalSpeedLine(c.from, c.to, c.when), c.line);
 }
 
 }  // namespace
