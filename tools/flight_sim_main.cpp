@@ -1,16 +1,19 @@
 // flight-sim: a simulated soaring flight, for demonstrations and tests.
 //
 //   flight-sim nmea [FLIGHT]       the flight's NMEA stream on standard output
-//   flight-sim run --storage DIR [--com N] [--speed X] [--file F.nmea | FLIGHT]
+//   flight-sim run --storage DIR [--com N] [--speed X] [--baro-noise HPA]
+//                  [--file F.nmea | FLIGHT]
 //                                  a receiver on DIR/COM<N> (a pseudo-terminal)
 //                                  and the sensors in DIR/sys, for the running
-//                                  instrument, X seconds of flight a second
+//                                  instrument, X seconds of flight a second;
+//                                  the barometer about 100 times a second
 // FLIGHT: --seed N  --wind FROM,SPEED  --duration SECONDS  --start HH:MM:SS
-//         --place LAT,LON  --talker GP|GN
+//         --place LAT,LON  --talker GP|GN  --vertical RATE:SECONDS[,...]
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -23,6 +26,7 @@
 #include "tools/flight_sim.h"
 #include "tools/flight_sim_options.h"
 #include "tools/sim_gps_port.h"
+#include "tools/sim_pacer.h"
 #include "tools/sim_sensor_tree.h"
 
 namespace {
@@ -36,54 +40,71 @@ void InstallStopSignals() {
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
 
-// Waits out one simulated second at `speed` seconds of flight a second.
-void Pace(std::chrono::steady_clock::time_point& next, double speed) {
-  next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-      std::chrono::duration<double>(1.0 / speed));
-  std::this_thread::sleep_until(next);
-}
+bool Stopped() { return g_bStop != 0; }
 
 int BatteryAfter(int seconds) { return std::max(5, 95 - seconds / 60); }
 
+// The moment a ramp of the vertical speed starts, on the wall clock, for
+// a script that sets it beside the instrument's tones.
+void LogVerticalSpeedChange(double from, double to) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  std::fputs(SimVerticalSpeedLine(from, to, now).c_str(), stderr);
+}
+
 void RunFlight(const SimOptions& options, SimSensorTree& sensors, SimGpsPort& port) {
   FlightSimulator flight(options.flight);
-  auto next = std::chrono::steady_clock::now();
-  double altitude = options.flight.altitude;
+  SimPacer pacer(options.speed);
   for (int elapsed = 0; !flight.Done() && !g_bStop; ++elapsed) {
     const SimFix fix = flight.Next();
-    // The sensors change before the fix is sent, so the instrument reads
-    // them with it. The barometer has the altitude of the GGA before, as a
-    // replay's GPS-fed barometer has.
-    sensors.Update(altitude, fix.heading, fix.bank, BatteryAfter(elapsed));
+    sensors.UpdateAttitude(fix.heading, fix.bank, BatteryAfter(elapsed));
     port.Send(SimNmea(fix, options.flight.talker));
-    altitude = fix.altitude;
-    // Never ahead of the instrument: the next sensor values wait until it
+    // Never ahead of the instrument: the barometer moves on only once it
     // has taken this fix.
-    port.WaitUntilRead([] { return g_bStop != 0; });
-    Pace(next, options.speed);
+    port.WaitUntilRead(Stopped);
+    // The barometer follows the altitude through the second, from the
+    // fix's own altitude to just short of the next fix's.
+    pacer.FlySecond(
+        [&](double t) {
+          sensors.UpdatePressure(fix.AltitudeAfter(t));
+          if (t == 0 && fix.nextVerticalSpeed != fix.verticalSpeed) {
+            LogVerticalSpeedChange(fix.verticalSpeed, fix.nextVerticalSpeed);
+          }
+        },
+        Stopped);
   }
 }
 
-// A recorded stream, paced by its RMC sentences; the barometer follows its
-// GGA altitudes and the compass its course.
+// A recorded stream, paced by its RMC sentences; the compass follows its
+// course, and the barometer goes from one GGA altitude to the next over
+// the second after it.
 void RunRecording(const SimOptions& options, const std::string& recording, SimSensorTree& sensors,
                   SimGpsPort& port) {
   std::istringstream lines(recording);
-  auto next = std::chrono::steady_clock::now();
-  double altitude = 0, course = 0;
+  SimPacer pacer(options.speed);
+  // Before the first GGA the barometer reads 0, as a replay's GPS-fed one
+  // does; the first GGA is no climb from there, but where the ramps start.
+  double from = 0, to = 0, course = 0;
+  bool bAltitude = false;
   int elapsed = 0;
   for (std::string line; !g_bStop && std::getline(lines, line);) {
     const std::size_t dollar = line.find('$');
     const NmeaKind kind = dollar == std::string::npos ? NmeaKind::kOther
                                                       : NmeaSentenceKind(std::string_view(line).substr(dollar));
     if (kind == NmeaKind::kRmc) {
-      port.WaitUntilRead([] { return g_bStop != 0; });
-      Pace(next, options.speed);
-      sensors.Update(altitude, course, 0, BatteryAfter(elapsed++));
+      port.WaitUntilRead(Stopped);
+      const bool flown =
+          pacer.FlySecond([&](double t) { sensors.UpdatePressure(from + (to - from) * t); }, Stopped);
+      if (!flown) break;
+      from = to;
+      sensors.UpdateAttitude(course, 0, BatteryAfter(elapsed++));
       course = ReadNumber(NmeaField(line.substr(dollar), 9), 6);
     }
     port.Send(line + "\n");
-    if (kind == NmeaKind::kGga) altitude = ReadNumber(NmeaField(line.substr(dollar), 10), 7);
+    if (kind == NmeaKind::kGga) {
+      to = ReadNumber(NmeaField(line.substr(dollar), 10), 7);
+      if (!bAltitude) from = to, bAltitude = true;
+    }
   }
 }
 
@@ -98,8 +119,9 @@ int Run(const SimOptions& options) {
   std::filesystem::create_directories(options.storage, error);
   try {
     InstallStopSignals();
-    SimSensorTree sensors(options.storage);
-    sensors.Update(options.flight.altitude, 0, 0, BatteryAfter(0));
+    SimSensorTree sensors(options.storage, options.baroNoise, options.flight.seed);
+    sensors.UpdatePressure(options.flight.altitude);
+    sensors.UpdateAttitude(0, 0, BatteryAfter(0));
     SimGpsPort port(options.storage, options.com);
     std::fprintf(stderr, "flight-sim: receiver on %s (%s), sensors in %s\n",
                  (options.storage / ("COM" + std::to_string(options.com))).c_str(),
@@ -108,7 +130,7 @@ int Run(const SimOptions& options) {
     // The flight starts when the instrument reads, so that its barometer
     // and its fixes keep step from the first second.
     port.Send("\r\n");
-    if (!port.WaitUntilRead([] { return g_bStop != 0; })) return 0;
+    if (!port.WaitUntilRead(Stopped)) return 0;
     if (recording.empty()) {
       RunFlight(options, sensors, port);
     } else {

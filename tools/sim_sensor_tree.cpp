@@ -25,7 +25,8 @@ double StandardPressure_kPa(double altitude) {
   return 101.325 * std::pow(1 - 2.25577e-5 * altitude, 5.25588);
 }
 
-SimSensorTree::SimSensorTree(const fs::path& storageFolder) : m_root(storageFolder / "sys") {
+SimSensorTree::SimSensorTree(const fs::path& storageFolder, double pressureNoise_hPa, std::uint32_t seed)
+    : m_root(storageFolder / "sys"), m_pressureNoise_kPa(pressureNoise_hPa / 10), m_random(seed) {
   fs::create_directories(m_root / "bus/iio/devices/iio:device0");
   fs::create_directories(m_root / "bus/iio/devices/iio:device1");
   fs::create_directories(m_root / "class/power_supply/BAT0");
@@ -40,15 +41,34 @@ SimSensorTree::~SimSensorTree() {
 void SimSensorTree::Put(const fs::path& file, const std::string& value) {
   fs::path fresh = file;
   fresh += ".new";
-  std::ofstream(fresh, std::ios::trunc) << value << "\n";
+  std::ofstream out(fresh, std::ios::trunc);
+  out << value << "\n";
+  out.close();
   std::error_code ignored;
+  // A file that could not be written whole (a full card) leaves the old
+  // value in place: a sensor that lags is better than one that reads "".
+  if (out.fail()) {
+    fs::remove(fresh, ignored);
+    return;
+  }
   fs::rename(fresh, file, ignored);
 }
 
-void SimSensorTree::Update(double altitude, double heading, double bank, int battery) {
-  const fs::path barometer = m_root / "bus/iio/devices/iio:device0";
+double SimSensorTree::Gaussian() {
+  // Box and Muller's transform of two uniform numbers in (0, 1].
+  const auto uniform = [this] { return (static_cast<double>(m_random()) + 1) / 4294967296.0; };
+  const double radius = std::sqrt(-2 * std::log(uniform()));
+  return radius * std::cos(2 * kPi * uniform());
+}
+
+void SimSensorTree::UpdatePressure(double altitude) {
+  const double noise = m_pressureNoise_kPa > 0 ? m_pressureNoise_kPa * Gaussian() : 0;
+  Put(m_root / "bus/iio/devices/iio:device0/in_pressure_input",
+      Number(StandardPressure_kPa(altitude) + noise));
+}
+
+void SimSensorTree::UpdateAttitude(double heading, double bank, int battery) {
   const fs::path motion = m_root / "bus/iio/devices/iio:device1";
-  Put(barometer / "in_pressure_input", Number(StandardPressure_kPa(altitude)));
   // Lying flat, y toward the top edge: the field's horizontal part points
   // north, so the top edge at `heading` sees it turned by -heading.
   const double h = heading * kPi / 180;

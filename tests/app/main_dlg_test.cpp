@@ -119,7 +119,8 @@ TEST_F(MainDlgTest, OkInTheSettingsDialogUsesTheChosenPortAtOnce) {
 TEST_F(MainDlgTest, AfterAThermalTheFieldsShowTheWindAndThePanelTheMarker) {
   WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,3,4,1, 8"));  // wind from, wind speed, vario
   SimSensorTree sensors(storage.Path());
-  sensors.Update(1500, 0, 0, 90);
+  sensors.UpdatePressure(1500);
+  sensors.UpdateAttitude(0, 0, 90);
   SimGpsPort gps(storage.Path(), 7);
   CMainDlg dlg(nullptr, Environment());
   dlg.OnInitDialog();
@@ -128,7 +129,8 @@ TEST_F(MainDlgTest, AfterAThermalTheFieldsShowTheWindAndThePanelTheMarker) {
   gps.Send("\r\n");  // for the port's test read
   while (!flight.Done()) {
     const SimFix fix = flight.Next();
-    sensors.Update(fix.altitude, fix.heading, fix.bank, 90);
+    sensors.UpdatePressure(fix.altitude);
+    sensors.UpdateAttitude(fix.heading, fix.bank, 90);
     gps.Send(SimNmea(fix, "GP"));
   }
   ASSERT_TRUE(WaitUntil([&] { return Track().find("B120959") != std::string::npos; }));

@@ -11,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include "flight/nmea_reader.h"
+#include "tests/support/temp_dir.h"
 #include "tools/flight_sim_options.h"
+#include "tools/sim_pacer.h"
+#include "tools/sim_sensor_tree.h"
 
 namespace {
 
@@ -179,6 +182,48 @@ TEST(FlightSim, TheVerticalProfileAndTheBarometersNoiseAreTakenOnlyWhenTheyMakeS
     Parsed(args, problem);
     EXPECT_EQ(problem, "cannot use " + args[args.size() - 2] + " " + args.back());
   }
+}
+
+// The pressure file holds the standard atmosphere's pressure with noise of
+// the RMS asked for, the same again for the same seed.
+TEST(FlightSim, TheSimulatedBarometerHasTheRequestedNoise) {
+  TempDir dir;
+  const auto pressure_hPa = [&] {
+    return std::stod(ReadFileBytes(dir / "sys/bus/iio/devices/iio:device0/in_pressure_input")) * 10;
+  };
+  for (const double noise : {0.0, 0.012, 0.2}) {
+    SimSensorTree sensors(dir.Path(), noise, 7);
+    const int n = 1000;
+    double sum = 0, squares = 0;
+    for (int i = 0; i < n; ++i) {
+      sensors.UpdatePressure(1000);
+      const double error = pressure_hPa() - StandardPressure_kPa(1000) * 10;
+      sum += error, squares += error * error;
+    }
+    EXPECT_NEAR(std::sqrt(squares / n), noise, noise / 10 + 1e-5) << noise;  // printed to 1e-5 hPa
+    EXPECT_LT(std::fabs(sum / n), 4 * noise / std::sqrt(n) + 1e-5) << noise;
+  }
+  std::vector<double> runs[2];
+  for (auto& run : runs) {
+    SimSensorTree sensors(dir.Path(), 0.012, 3);
+    for (int i = 0; i < 5; ++i) sensors.UpdatePressure(1000), run.push_back(pressure_hPa());
+  }
+  EXPECT_EQ(runs[0], runs[1]);
+}
+
+TEST(FlightSim, TheBarometerIsWrittenAboutAHundredTimesAWallClockSecondAndAStopEndsTheSecond) {
+  const struct { double speed; long long writes; } cases[] = {
+      {1, 100}, {0.5, 200}, {0.1, 1000}, {2, 50}, {3, 33}, {30, 3}, {60, 1}, {3000, 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BarometerWritesPerFix(c.speed), c.writes) << c.speed;
+  SimPacer pacer(30);
+  std::vector<double> times;
+  EXPECT_TRUE(pacer.FlySecond([&](double t) { times.push_back(t); }, [] { return false; }));
+  EXPECT_EQ(times, (std::vector<double>{0, 1.0 / 3, 2.0 / 3}));
+  times.clear();
+  int asked = 0;
+  EXPECT_FALSE(pacer.FlySecond([&](double t) { times.push_back(t); }, [&] { return ++asked > 2; }));
+  EXPECT_EQ(times, (std::vector<double>{0, 1.0 / 3}));
 }
 
 TEST(FlightSim, TheStartOfEachRampIsLoggedWithItsRatesAndTheWallClock) {
