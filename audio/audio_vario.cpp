@@ -2,9 +2,10 @@
 
 #include <alsa/asoundlib.h>
 
-#include <array>
+#include <cerrno>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "audio/vario_tone.h"
 #include "audio/vario_tone_table.h"
@@ -18,13 +19,18 @@ using std::chrono::duration;
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
 
-constexpr int kRate = 44100;
-constexpr unsigned kLatencyMicroseconds = 75000;
-constexpr long long kBufferFrames = kRate * static_cast<long long>(kLatencyMicroseconds) / 1000000;
-constexpr std::size_t kChunk = kRate / 100;       // 10 ms a write
+constexpr int kRate = AudioVario::kSampleRate;
+// The device's buffer: what the pilot hears lags the value by at most this.
+constexpr unsigned kBufferMicroseconds = 80000;
+// Written in two periods of 40 ms: each wake of this thread (and of a
+// sound server's client thread) costs more than the samples it renders, so
+// they come 25 times a second rather than a hundred.
+constexpr unsigned kPeriodMicroseconds = kBufferMicroseconds / 2;
 constexpr auto kRetry = std::chrono::seconds(5);  // after a device failed
-constexpr auto kIdlePoll = milliseconds(10);      // while quiet: how soon a new tone starts
-constexpr auto kOffPoll = milliseconds(20);       // while "Sound" is off
+// While quiet the thread sleeps until a value that sounds arrives; it looks
+// at the "Sound" setting and the clock this often all the same.
+constexpr auto kQuietPoll = milliseconds(500);
+constexpr auto kOffPoll = milliseconds(100);      // while "Sound" is off: heard this soon when on
 constexpr auto kRelease = std::chrono::seconds(5);  // quiet this long: the device is let go
 constexpr auto kNoValues = std::chrono::seconds(2); // sound on, no vertical speed: no barometer
 
@@ -32,21 +38,54 @@ constexpr auto kNoValues = std::chrono::seconds(2); // sound on, no vertical spe
 // thread says once what it means instead.
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
-// The device opened for 16-bit mono at kRate, or nullptr and why not.
-snd_pcm_t* OpenDevice(const std::string& device, std::string& why) {
+// An open device, its buffer and its period in frames.
+struct Device {
   snd_pcm_t* pcm = nullptr;
+  long long buffer = 0, period = 0;
+};
+
+// The device opened for 16-bit mono at kRate, or no pcm and why not.
+Device OpenDevice(const std::string& name, std::string& why) {
+  Device device;
+  snd_pcm_t* pcm = nullptr;
+  snd_pcm_hw_params_t* hw = nullptr;
+  snd_pcm_sw_params_t* sw = nullptr;
+  snd_pcm_hw_params_alloca(&hw);
+  snd_pcm_sw_params_alloca(&sw);
+  unsigned rate = kRate, bufferTime = kBufferMicroseconds, periodTime = kPeriodMicroseconds;
+  snd_pcm_uframes_t buffer = 0, period = 0;
   // Opened without waiting (a busy device must not hold up this thread's
   // stop), then written with waiting, which paces the tone.
-  int error = snd_pcm_open(&pcm, device.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+  int error = snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
   if (error == 0) error = snd_pcm_nonblock(pcm, 0);
+  if (error == 0) error = snd_pcm_hw_params_any(pcm, hw);
+  if (error >= 0) error = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1);
+  if (error == 0) error = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED);
+  if (error == 0) error = snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE);
+  if (error == 0) error = snd_pcm_hw_params_set_channels(pcm, hw, 1);
+  if (error == 0) error = snd_pcm_hw_params_set_rate_near(pcm, hw, &rate, nullptr);
+  if (error == 0 && rate != kRate) error = -EINVAL;
+  if (error == 0) error = snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferTime, nullptr);
+  if (error == 0) error = snd_pcm_hw_params_set_period_time_near(pcm, hw, &periodTime, nullptr);
+  if (error == 0) error = snd_pcm_hw_params(pcm, hw);
+  if (error == 0) error = snd_pcm_hw_params_get_buffer_size(hw, &buffer);
+  if (error == 0) error = snd_pcm_hw_params_get_period_size(hw, &period, nullptr);
+  // Playback starts once the buffer is full, and a write waits for a
+  // whole period of room.
+  if (error == 0) error = snd_pcm_sw_params_current(pcm, sw);
+  if (error == 0) error = snd_pcm_sw_params_set_start_threshold(pcm, sw, buffer);
+  if (error == 0) error = snd_pcm_sw_params_set_avail_min(pcm, sw, period);
+  if (error == 0) error = snd_pcm_sw_params(pcm, sw);
+  if (error == 0 && (period == 0 || buffer < period)) error = -EINVAL;
   if (error == 0) {
-    error = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, kRate,
-                               1, kLatencyMicroseconds);
+    device.pcm = pcm;
+    device.buffer = static_cast<long long>(buffer);
+    device.period = static_cast<long long>(period);
+    return device;
   }
-  if (error == 0) return pcm;
   why = snd_strerror(error);
   if (pcm) snd_pcm_close(pcm);
-  return nullptr;
+  return device;
 }
 
 }  // namespace
@@ -70,6 +109,7 @@ void AudioVario::Stop() {
     m_bStop = true;
   }
   m_wake.notify_all();
+  WakeFastVarioWaiters();
   if (m_thread.joinable()) m_thread.join();
 }
 
@@ -81,8 +121,9 @@ bool AudioVario::WaitOrStop(microseconds pause) {
 void AudioVario::Run() {
   snd_lib_error_set_handler(QuietAlsa);
   VarioTone tone(kRate);
-  std::array<std::int16_t, kChunk> samples{};
-  snd_pcm_t* pcm = nullptr;
+  std::vector<std::int16_t> samples;
+  Device device;
+  snd_pcm_t*& pcm = device.pcm;
   bool probed = false;          // the device was tried since "Sound" came on
   bool playing = false;         // prepared and written to since the last stop
   bool selfPaced = false;       // the device takes whatever it is given
@@ -108,6 +149,9 @@ void AudioVario::Run() {
   };
 
   while (true) {
+    // Taken before the stop request is looked at: a Stop() after it wakes
+    // the quiet wait below at once.
+    const unsigned long wakes = FastVarioWakes();
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       if (m_bStop) break;
@@ -144,21 +188,22 @@ void AudioVario::Run() {
       probed = true;
       quietSince = now;
       std::string why;
-      pcm = OpenDevice(m_strDevice, why);
+      device = OpenDevice(m_strDevice, why);
+      samples.assign(static_cast<std::size_t>(device.period), 0);
       selfPaced = false;
       if (!pcm) failed("audio vario: no sound from '" + m_strDevice + "' (" + why + ")");
     }
 
     // Quiet, and the last sound has played out: nothing is written. The
     // stream stops, and after a while the device is let go.
-    if (tone.Quiet() && (!playing || silence >= kBufferFrames)) {
+    if (tone.Quiet() && (!playing || silence >= device.buffer)) {
       if (playing) {
         snd_pcm_drop(pcm);
         playing = false;
         quietSince = now;
       }
       if (pcm && now - quietSince > kRelease) release();
-      if (WaitOrStop(kIdlePoll)) break;
+      WaitForFastVarioOutside(vario_tone::kSinkOn, vario_tone::kClimbOn, kQuietPoll, wakes);
       continue;
     }
     if (!pcm) {  // waiting to try a failed device again
@@ -176,15 +221,15 @@ void AudioVario::Run() {
     }
 
     tone.Render(samples.data(), samples.size());
-    silence = tone.Quiet() ? silence + static_cast<long long>(kChunk) : 0;
+    silence = tone.Quiet() ? silence + device.period : 0;
     // A device that takes whatever it is given (ALSA's "null") would let
     // this loop spin. A real one holds every write once its buffer is
     // full, and so is never a second ahead of the clock; one that gets
     // there is paced by the clock from then on, a buffer ahead of it.
     const long long due = static_cast<long long>(duration<double>(now - playingSince).count() * kRate);
     if (paced - due > kRate) selfPaced = true;
-    if (selfPaced && paced - due > kBufferFrames) {
-      if (WaitOrStop(microseconds((paced - due - kBufferFrames) * 1000000 / kRate))) break;
+    if (selfPaced && paced - due > device.buffer) {
+      if (WaitOrStop(microseconds((paced - due - device.buffer) * 1000000 / kRate))) break;
     }
     snd_pcm_sframes_t written = snd_pcm_writei(pcm, samples.data(), samples.size());
     if (written < 0) {

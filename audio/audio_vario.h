@@ -1,13 +1,13 @@
 // The audio vario: its own thread renders the fast vertical speed's tone
 // and plays it through ALSA (the "default" device reaches PulseAudio or
 // PipeWire where a desktop runs one, the sound card where none does), with
-// about 75 ms of latency. It follows the "Sound" setting at once and falls
+// at most 80 ms of latency. It follows the "Sound" setting at once and falls
 // silent when the vertical speed stops coming.
 //
 // Silence costs nothing: once the tone has fallen silent and its last
 // sound has played out, nothing is written; the stream is stopped, and
-// after a few seconds the device is let go. A new tone starts within a
-// few hundredths of a second. On a device that does not pace its writes
+// after a few seconds the device is let go. The thread then sleeps until a
+// value that sounds arrives, and the tone starts at once. On a device that does not pace its writes
 // (ALSA's "null"), the thread paces itself by the clock.
 //
 // It never holds up the acquisition or the window: without a device, or
@@ -28,6 +28,8 @@
 
 class AudioVario {
  public:
+  // [Hz] ample for a tone of at most 1500 Hz, and half the work of 44100.
+  static constexpr int kSampleRate = 22050;
   using Report = std::function<void(const std::string&)>;
   explicit AudioVario(std::string device = "default", Report report = nullptr);
   ~AudioVario();
@@ -35,7 +37,7 @@ class AudioVario {
   AudioVario& operator=(const AudioVario&) = delete;
 
   void Start();
-  void Stop();   // returns within a few tens of milliseconds
+  void Stop();   // returns within a tenth of a second
 
   // Frames handed to the device so far, silence included.
   long long FramesWritten() const { return m_nFrames.load(); }

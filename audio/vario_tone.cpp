@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "audio/vario_tone_table.h"
-#include "base/flight_values.h"
 
 using namespace vario_tone;
 
@@ -15,7 +14,7 @@ constexpr double kTwoPi = 6.283185307179586;
 VarioTone::VarioTone(int sampleRate) : m_nRate(sampleRate) {}
 
 void VarioTone::SetVario(std::optional<double> vario) {
-  if (!vario || *vario == kVarioNoSpread || !std::isfinite(*vario)) {
+  if (!vario || !std::isfinite(*vario)) {
     m_mode = Mode::kSilent;
     return;
   }
@@ -68,7 +67,8 @@ void VarioTone::Render(std::int16_t* samples, std::size_t count) {
     }
     m_gain = sounding ? std::min(1.0, m_gain + fadeStep) : std::max(0.0, m_gain - fadeStep);
     m_frequency += (target - m_frequency) * glide;
-    m_phase = std::fmod(m_phase + kTwoPi * m_frequency / m_nRate, kTwoPi);
+    m_phase += kTwoPi * m_frequency / m_nRate;
+    if (m_phase >= kTwoPi) m_phase -= kTwoPi;
     samples[i] = static_cast<std::int16_t>(std::lround(32767 * kAmplitude * m_gain * std::sin(m_phase)));
   }
 }

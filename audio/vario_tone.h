@@ -15,7 +15,7 @@ class VarioTone {
   explicit VarioTone(int sampleRate = 44100);
 
   // The newest vertical speed [m/s]; nullopt (no valid value: a stale
-  // reading or the no-spread marker) silences the tone.
+  // reading) silences the tone.
   void SetVario(std::optional<double> vario);
 
   // The next `count` samples; the phase and the beep run on across calls.

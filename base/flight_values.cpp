@@ -1,5 +1,6 @@
 #include "base/flight_values.h"
 
+#include <condition_variable>
 #include <mutex>
 
 
@@ -26,13 +27,51 @@ int g_nRedrawCount = 0;
 
 namespace {
 std::mutex g_varioMutex;
+std::condition_variable g_varioWake;
 VarioReading g_varioReading;
+// The band a waiter sleeps through, while one waits.
+bool g_bVarioWaiting = false;
+double g_varioLow = 0, g_varioHigh = 0;
+unsigned long g_nVarioWakes = 0;
 }  // namespace
 
 void PublishFastVario(double vario) {
+  bool wake = false;
+  {
+    std::lock_guard<std::mutex> lock(g_varioMutex);
+    g_varioReading.vario = vario;
+    ++g_varioReading.updates;
+    wake = g_bVarioWaiting && (vario <= g_varioLow || vario >= g_varioHigh);
+  }
+  if (wake) g_varioWake.notify_all();
+}
+
+VarioReading WaitForFastVarioOutside(double low, double high, std::chrono::milliseconds timeout,
+                                     unsigned long wakes) {
+  std::unique_lock<std::mutex> lock(g_varioMutex);
+  const unsigned long updates = g_varioReading.updates;
+  g_bVarioWaiting = true;
+  g_varioLow = low;
+  g_varioHigh = high;
+  g_varioWake.wait_for(lock, timeout, [&] {
+    return g_nVarioWakes != wakes || (g_varioReading.updates != updates &&
+                                      (g_varioReading.vario <= low || g_varioReading.vario >= high));
+  });
+  g_bVarioWaiting = false;
+  return g_varioReading;
+}
+
+unsigned long FastVarioWakes() {
   std::lock_guard<std::mutex> lock(g_varioMutex);
-  g_varioReading.vario = vario;
-  ++g_varioReading.updates;
+  return g_nVarioWakes;
+}
+
+void WakeFastVarioWaiters() {
+  {
+    std::lock_guard<std::mutex> lock(g_varioMutex);
+    ++g_nVarioWakes;
+  }
+  g_varioWake.notify_all();
 }
 
 VarioReading LatestFastVario() {

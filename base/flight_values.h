@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 
 // The instrument's value of pi, used by every angle conversion:
 // radians = degrees * g_dPi * (1/180), degrees = radians / g_dPi * 180.
@@ -24,6 +25,15 @@ struct VarioReading {
 };
 void PublishFastVario(double vario);
 VarioReading LatestFastVario();
+// For a reader with nothing to do while the value stays within (low, high)
+// (a silent tone): waits until a value on or beyond either end is
+// published, `timeout` passes or WakeFastVarioWaiters() has been called
+// since FastVarioWakes() gave `wakes`, without waking for every value in
+// between. Returns the latest reading.
+VarioReading WaitForFastVarioOutside(double low, double high, std::chrono::milliseconds timeout,
+                                     unsigned long wakes);
+unsigned long FastVarioWakes();
+void WakeFastVarioWaiters();
 extern std::atomic<double> g_dWindDir;        // toward which the wind moves [deg 0..360]
 extern std::atomic<double> g_dWindSpeed;      // [m/s]
 extern std::atomic<double> g_dHeading;        // through the air [deg 0..360]

@@ -86,8 +86,8 @@ TEST(VarioToneTest, ClimbBeepsRiseInPitchAndRateSinkIsOneLowTone) {
 TEST(VarioToneTest, SilentBandWithHysteresisAtBothEdges) {
   const struct { std::optional<double> vario; bool heard; } steps[] = {
       {0.05, false}, {0.1, true},  {0.06, true}, {0.04, false}, {-1.9, false}, {-2.0, true},
-      {-1.6, true},  {-1.4, false}, {1.0, true}, {-3.0, true},  {kVarioNoSpread, false},
-      {1.0, true},   {std::nullopt, false}};  // the marker, and a stale value: silence
+      {-1.6, true},  {-1.4, false}, {1.0, true}, {-3.0, true},  {NAN, false},
+      {1.0, true},   {std::nullopt, false}};  // no number, and a stale value: silence
   VarioTone tone(kRate);
   for (const auto& step : steps) {
     tone.SetVario(step.vario);
@@ -162,12 +162,12 @@ TEST_F(AudioVarioTest, WritesOnlyWhileTheToneSoundsAndNeverRunsAheadOfTheClock) 
   const auto start = std::chrono::steady_clock::now();
   Wait(1.5);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const double written = static_cast<double>(audio.FramesWritten()) / kRate;
+  const double written = static_cast<double>(audio.FramesWritten()) / AudioVario::kSampleRate;
   EXPECT_GE(written, seconds - 0.2);
   EXPECT_LE(written, seconds + 1.2) << "a second's start, then paced by the clock";
 
-  Feed(0.0);
-  Wait(1.0);  // the last beep and the buffer play out
+  Feed(std::nullopt);  // the barometer stops: an old value is not played on
+  Wait(1.2);  // it goes stale, the last beep and the buffer play out
   const long long quiet = audio.FramesWritten();
   Wait(0.5);
   EXPECT_EQ(audio.FramesWritten(), quiet);
