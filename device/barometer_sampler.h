@@ -6,8 +6,8 @@
 // as new.
 #pragma once
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -32,7 +32,7 @@ class BarometerSampler {
   // sample until the thread's own come.
   BarometerSampler(Read read, Sink sink, std::chrono::microseconds period = kPeriod,
                    std::optional<BarometerSample> first = std::nullopt);
-  ~BarometerSampler();  // stops and joins the thread: no sink call after it
+  ~BarometerSampler();  // stops and joins the thread (within a period): no sink call after it
   BarometerSampler(const BarometerSampler&) = delete;
   BarometerSampler& operator=(const BarometerSampler&) = delete;
 
@@ -47,9 +47,8 @@ class BarometerSampler {
   Read m_read;
   Sink m_sink;
   std::chrono::microseconds m_period;
-  mutable std::mutex m_mutex;
-  std::condition_variable m_wake;
-  bool m_bStop = false;
+  std::atomic<bool> m_bStop{false};
+  mutable std::mutex m_mutex;  // guards m_latest
   std::optional<BarometerSample> m_latest;
   std::thread m_thread;  // last: starts once everything above is in place
 };

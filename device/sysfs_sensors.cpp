@@ -27,8 +27,10 @@ constexpr double kMaxAcceleration_g = 64.0;
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // A sysfs attribute: one short line. Longer content is not an attribute.
-std::optional<std::string> ReadAttribute(const fs::path& file) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+// `name` is looked up in the folder `folder` is open on (AT_FDCWD: the
+// current folder, or none for a full path).
+std::optional<std::string> ReadAttributeAt(int folder, const char* name) {
+  const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   char buffer[128];
   const ssize_t count = ::read(fd, buffer, sizeof buffer);
@@ -40,16 +42,24 @@ std::optional<std::string> ReadAttribute(const fs::path& file) {
   return std::string(text);
 }
 
+std::optional<std::string> ReadAttribute(const fs::path& file) {
+  return ReadAttributeAt(AT_FDCWD, file.c_str());
+}
+
 // The attribute as a number, read the same way whatever the locale; the
 // whole line must be the number.
-std::optional<double> ReadNumberAttribute(const fs::path& file) {
-  const std::optional<std::string> text = ReadAttribute(file);
+std::optional<double> ReadNumberAttributeAt(int folder, const char* name) {
+  const std::optional<std::string> text = ReadAttributeAt(folder, name);
   if (!text || text->empty()) return std::nullopt;
   double value = 0.0;
   const char* end = text->data() + text->size();
   const auto result = std::from_chars(text->data(), end, value);
   if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+std::optional<double> ReadNumberAttribute(const fs::path& file) {
+  return ReadNumberAttributeAt(AT_FDCWD, file.c_str());
 }
 
 bool Exists(const fs::path& file) {
@@ -61,10 +71,11 @@ bool Exists(const fs::path& file) {
 // (raw + offset) * scale, where offset and scale are taken for the channel
 // or else for its type, and default to 0 and 1. A present but unreadable
 // offset or scale fails the reading.
-std::optional<double> ReadChannel(const fs::path& device, const std::string& channel,
-                                  const std::string& type) {
-  const std::optional<double> raw = ReadNumberAttribute(device / (channel + "_raw"));
-  if (!raw) return std::nullopt;
+struct Factors {
+  double offset = 0, scale = 1;
+};
+std::optional<Factors> ChannelFactors(const fs::path& device, const std::string& channel,
+                                      const std::string& type) {
   auto factor = [&](const std::string& suffix, double absent) -> std::optional<double> {
     for (const std::string& name : {channel + suffix, type + suffix}) {
       if (Exists(device / name)) return ReadNumberAttribute(device / name);
@@ -74,7 +85,16 @@ std::optional<double> ReadChannel(const fs::path& device, const std::string& cha
   const std::optional<double> offset = factor("_offset", 0.0);
   const std::optional<double> scale = factor("_scale", 1.0);
   if (!offset || !scale) return std::nullopt;
-  return (*raw + *offset) * *scale;
+  return Factors{*offset, *scale};
+}
+
+std::optional<double> ReadChannel(const fs::path& device, const std::string& channel,
+                                  const std::string& type) {
+  const std::optional<double> raw = ReadNumberAttribute(device / (channel + "_raw"));
+  if (!raw) return std::nullopt;
+  const std::optional<Factors> factors = ChannelFactors(device, channel, type);
+  if (!factors) return std::nullopt;
+  return (*raw + factors->offset) * factors->scale;
 }
 
 // The IIO devices under `root`, iio:device0, iio:device1, ... in number order.
@@ -102,31 +122,59 @@ SysfsSensors::SysfsSensors(std::filesystem::path root, BarometerSampler::Sink si
                            std::chrono::microseconds samplingPeriod)
     : m_root(std::move(root)), m_sink(std::move(sink)), m_samplingPeriod(samplingPeriod) {}
 
+SysfsSensors::~SysfsSensors() { CloseBarometer(); }
+
+void SysfsSensors::CloseBarometer() {
+  m_pSampler.reset();  // its thread reads through the folder
+  if (m_pressure.folder >= 0) ::close(m_pressure.folder);
+  m_pressure = {};
+}
+
+// Read fifty times a second: one name looked up in the folder held open,
+// the factors of a raw channel known from the opening.
 std::optional<double> SysfsSensors::ReadPressure_hPa() const {
-  if (m_barometer.empty()) return std::nullopt;
-  const fs::path processed = m_barometer / "in_pressure_input";
-  const std::optional<double> kPa = Exists(processed)
-                                        ? ReadNumberAttribute(processed)
-                                        : ReadChannel(m_barometer, "in_pressure", "in_pressure");
+  if (m_pressure.folder < 0) return std::nullopt;
+  std::optional<double> kPa;
+  if (m_pressure.processed) {
+    kPa = ReadNumberAttributeAt(m_pressure.folder, "in_pressure_input");
+  } else if (const std::optional<double> raw = ReadNumberAttributeAt(m_pressure.folder, "in_pressure_raw")) {
+    kPa = (*raw + m_pressure.offset) * m_pressure.scale;
+  }
   if (!kPa || *kPa < kMinPressure_kPa || *kPa > kMaxPressure_kPa) return std::nullopt;
   return *kPa * 10.0;
 }
 
+bool SysfsSensors::OpenPressureChannel(const std::filesystem::path& device) {
+  CloseBarometer();
+  PressureChannel channel;
+  channel.processed = Exists(device / "in_pressure_input");
+  if (!channel.processed) {
+    const std::optional<Factors> factors = ChannelFactors(device, "in_pressure", "in_pressure");
+    if (!factors) return false;
+    channel.offset = factors->offset;
+    channel.scale = factors->scale;
+  }
+  channel.folder = ::open(device.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (channel.folder < 0) return false;
+  m_pressure = channel;
+  return true;
+}
+
 bool SysfsSensors::OpenBarometer() {
-  m_pSampler.reset();
   for (const fs::path& device : IioDevices(m_root)) {
-    m_barometer = device;
-    if (!ReadPressure_hPa()) continue;
+    // A device whose pressure reads plausibly; then its oversampling is
+    // set, and the channel taken as it reads at that oversampling.
+    if (!OpenPressureChannel(device) || !ReadPressure_hPa()) continue;
     ChooseFinestOversampling(device);
+    if (!OpenPressureChannel(device)) continue;
     const BarometerSampler::Read read = [this] { return ReadPressure_hPa(); };
-    // Read again at the chosen oversampling: the first sample.
     const std::optional<BarometerSample> first = BarometerSampler::Take(read);
     if (!first) continue;
     m_nLastAltitude = static_cast<int>(std::lround(first->altitude));
     m_pSampler = std::make_unique<BarometerSampler>(read, m_sink, m_samplingPeriod, first);
     return true;
   }
-  m_barometer.clear();
+  CloseBarometer();
   return false;
 }
 

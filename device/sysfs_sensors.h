@@ -46,6 +46,9 @@ class SysfsSensors final : public SensorBackend {
   // sampling thread, from the barometer's opening until this object goes.
   explicit SysfsSensors(std::filesystem::path root, BarometerSampler::Sink sink = nullptr,
                         std::chrono::microseconds samplingPeriod = BarometerSampler::kPeriod);
+  ~SysfsSensors() override;
+  SysfsSensors(const SysfsSensors&) = delete;
+  SysfsSensors& operator=(const SysfsSensors&) = delete;
 
   // Finds the barometer, sets its oversampling and starts sampling it.
   bool OpenBarometer() override;
@@ -69,6 +72,14 @@ class SysfsSensors final : public SensorBackend {
   struct Vector {
     double x, y, z;
   };
+  // The barometer's pressure channel as found at its opening.
+  struct PressureChannel {
+    int folder = -1;         // the device's folder, held open (O_PATH)
+    bool processed = true;   // in_pressure_input, else in_pressure_raw
+    double offset = 0, scale = 1;  // of the raw value
+  };
+  bool OpenPressureChannel(const std::filesystem::path& device);
+  void CloseBarometer();
   std::optional<double> ReadPressure_hPa() const;
   std::optional<Vector> ReadField() const;
   std::optional<Vector> ReadAcceleration() const;
@@ -76,8 +87,8 @@ class SysfsSensors final : public SensorBackend {
   std::filesystem::path m_root;
   BarometerSampler::Sink m_sink;
   std::chrono::microseconds m_samplingPeriod;
-  std::filesystem::path m_barometer;      // IIO device folders, empty until found
-  std::filesystem::path m_magnetometer;
+  PressureChannel m_pressure;
+  std::filesystem::path m_magnetometer;   // IIO device folders, empty until found
   std::filesystem::path m_accelerometer;
   int m_nLastAltitude = 0;                // [m]
   int m_nLastDirection = 0;               // [deg]
