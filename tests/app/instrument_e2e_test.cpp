@@ -30,11 +30,15 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Starts `args`; its standard error goes to `errors` when one is named.
-pid_t Spawn(const std::vector<std::string>& args, const fs::path& errors = {}) {
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// Starts `args` with `env` added to the environment; its standard error
+// goes to `errors` when one is named.
+pid_t Spawn(const std::vector<std::string>& args, const fs::path& errors = {}, const Environment& env = {}) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
     if (!errors.empty()) {
       const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
       if (fd >= 0) ::dup2(fd, STDERR_FILENO);
@@ -99,8 +103,8 @@ double CpuSeconds(pid_t pid) {
 class InstrumentEndToEnd : public ::testing::Test {
  protected:
   // Starts flight-sim run with `simArgs` on a storage folder holding the
-  // program, then the program on COM7; their process ids.
-  std::pair<pid_t, pid_t> Start(const std::vector<std::string>& simArgs) {
+  // program, then the program on COM7 (with `env`); their process ids.
+  std::pair<pid_t, pid_t> Start(const std::vector<std::string>& simArgs, const Environment& env = {}) {
     fs::copy_file(FLIGHT_INSTRUMENT_EXE, storage / "flight-instrument", fs::copy_options::overwrite_existing);
     // Wind from, wind speed and vario on the display.
     WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,3,4,1, 8"));
@@ -108,7 +112,7 @@ class InstrumentEndToEnd : public ::testing::Test {
     args.insert(args.end(), simArgs.begin(), simArgs.end());
     const pid_t sim = Spawn(args);
     EXPECT_TRUE(WaitUntil([&] { return fs::is_symlink(storage / "COM7"); }));
-    const pid_t program = Spawn({(storage / "flight-instrument").string()}, replay / "instrument.err");
+    const pid_t program = Spawn({(storage / "flight-instrument").string()}, replay / "instrument.err", env);
     children = {sim, program};
     return {sim, program};
   }
@@ -263,6 +267,25 @@ TEST_F(InstrumentEndToEnd, AFullCardStopsNoFlightAndRecordingGoesOnWhenThereIsRo
     EXPECT_EQ(ReadFileBytes(entry.path()).back(), '\n') << "whole records only";
   }
   ExpectIgcReaderAccepts(storage / "FlyData");
+}
+
+// "Sound" on, in a thermal, and the sound device one that takes whatever
+// it is given: ALSA's null device, made the default by the pilot's own
+// ALSA settings (~/.asoundrc). The tone is paced by the clock, not by a
+// device that never makes it wait: no busy loop.
+TEST_F(InstrumentEndToEnd, TheToneOnADeviceThatDoesNotPaceItsWritesIsNoBusyLoop) {
+  WriteFileBytes(replay / ".asoundrc", "pcm.!default { type null }\n");
+  const Environment sound = {{"HOME", replay.Path().string()},
+                             {"PULSE_SERVER", (replay / "no-sound-server").string()}};
+  const auto [sim, program] = Start({"--speed", "1", "--vertical", "2:120"}, sound);
+  ASSERT_TRUE(WaitUntil([&] { return BRecords(storage.Path()).size() >= 3; }, 30s));
+  const double before = CpuSeconds(program);
+  WaitUntil([] { return false; }, 5s);
+  EXPECT_LT(CpuSeconds(program) - before, 1.0) << "CPU seconds in 5 s of climbing with the tone on";
+  EXPECT_EQ(EndOf(program, SIGTERM), 0);
+  EXPECT_EQ(EndOf(sim, SIGTERM), 0);
+  const std::string errors = ReadFileBytes(replay / "instrument.err");
+  EXPECT_EQ(errors.find("audio vario"), std::string::npos) << errors;
 }
 
 }  // namespace
