@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
 # Whole-process figures of the running instrument, fed by flight-sim:
-#   - CPU use at 1 Hz and at 10 Hz input (60 s each), in % of one core;
+#   - CPU use over 60 s, in % of one core: with 1 Hz fixes, the barometer
+#     sampled at 50 Hz and "Sound" on through PulseAudio (a null sink), in
+#     a glide (the tone silent) and in a thermal (beeping); the glide with
+#     "Sound" off; and 10 Hz fixes with "Sound" off;
 #   - resident memory over a simulated 10-hour flight, flown as fast as the
 #     instrument reads it: first, last and peak;
 #   - the time from the program's start to its window shown, under Xvfb.
-#   scripts/bench-process.sh        RATES="" skips the CPU figures
+#   scripts/bench-process.sh        CPU=no skips the CPU figures
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh xvfb xauth x11-utils
+scripts/install-deps.sh xvfb xauth x11-utils pulseaudio pulseaudio-utils libasound2-plugins
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target flight-instrument flight-sim >/dev/null
+source scripts/null-sink.sh
 storage=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null; rm -rf "$storage"' EXIT
 cmake --install build/release --prefix "$storage" >/dev/null
-printf 'COM7:, 9600,6,3,8,11,1, 3' | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
+settings() {  # COM7 at 9600; "Sound" checked (1) or not (0)
+  printf 'COM7:, 9600,6,3,8,11,%s, 3' "$1" | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
+}
+settings 1
 echo "cores: $(nproc)"
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
@@ -26,14 +33,24 @@ fly() {  # fly SECONDS SIM-ARGS...: starts the simulator and the instrument
 }
 land() { kill -TERM "$app" "$sim" 2>/dev/null || true; wait "$app" "$sim" 2>/dev/null || true; }
 
-for rate in ${RATES-1 10}; do
-  fly 0 --speed "$rate" --duration 100000
+cpu() {  # cpu LABEL SOUND SIM-ARGS...: the program's CPU use over 60 s
+  settings "$2"
+  fly 0 "${@:3}" --duration 100000
   sleep 5  # past the start-up
   before=$(cpu_ticks "$app"); sleep 60; after=$(cpu_ticks "$app")
   land
-  awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v rate="$rate" \
-      'BEGIN { printf "CPU at %d Hz: %.2f %% of one core\n", rate, 100 * t / hz / 60 }'
-done
+  awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v label="$1" \
+      'BEGIN { printf "CPU %s: %.2f %% of one core\n", label, 100 * t / hz / 60 }'
+}
+if [ "${CPU:-yes}" != no ]; then
+  start_null_sink "$storage/pulse"
+  cpu "in a glide, 1 Hz fixes, Sound on (silent)" 1 --speed 1 --vertical -1:100000
+  cpu "in a thermal, 1 Hz fixes, Sound on (beeping)" 1 --speed 1 --vertical 2:100000
+  cpu "in a glide, 1 Hz fixes, Sound off" 0 --speed 1 --vertical -1:100000
+  cpu "at 10 Hz fixes, Sound off" 0 --speed 10
+  stop_null_sink
+fi
+settings 1
 
 fly 0 --speed 100000 --duration 36000
 sleep 3  # past the start-up
