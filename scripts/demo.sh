@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the real instrument on a
-# simulated flight: a receiver on a pseudo-terminal and simulated sensors,
-# ten seconds of flight a second, so that thermals, the wind and the
-# thermal marker show within a minute.
+# simulated flight: a receiver on a pseudo-terminal and simulated sensors.
 #   scripts/demo.sh [FILE.nmea]   a recorded stream in place of the simulated flight
-# With a display the window opens (close it with Escape); without one the
-# instrument runs on Qt's offscreen platform for a minute. Either way it
+# With a display the window opens (close it with Escape) and the flight
+# goes in real time, so that the audio vario sounds as it does in the air
+# (its fast vertical speed is measured on the instrument's own clock; the
+# first thermal comes within a minute and a half). Without one the
+# instrument runs on Qt's offscreen platform for a minute, ten seconds of
+# flight a second, so that thermals, the wind and the thermal marker show. Either way it
 # ends with where the track log went and a short summary. Its storage
 # folder is build/demo/instrument; nothing else is touched.
 set -euo pipefail
@@ -33,7 +35,9 @@ if [ -n "$recording" ]; then
 else
   flight=(--wind "$wind" --duration 3600)
 fi
-build/release/tools/flight-sim run --storage "$storage" --speed 10 "${flight[@]}" &
+speed=10
+[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && speed=1
+build/release/tools/flight-sim run --storage "$storage" --speed "$speed" "${flight[@]}" &
 simulator=$!
 trap 'kill "$simulator" 2>/dev/null || true' EXIT
 for _ in $(seq 100); do [ -L "$storage/COM7" ] && break; sleep 0.05; done
