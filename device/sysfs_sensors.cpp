@@ -67,10 +67,9 @@ bool Exists(const fs::path& file) {
   return fs::exists(file, error);
 }
 
-// The value of an IIO channel, e.g. channel "in_magn_x" of type "in_magn":
-// (raw + offset) * scale, where offset and scale are taken for the channel
-// or else for its type, and default to 0 and 1. A present but unreadable
-// offset or scale fails the reading.
+// The offset and scale of an IIO channel, e.g. channel "in_magn_x" of type
+// "in_magn": taken for the channel or else for its type, 0 and 1 where
+// there are none. A present but unreadable one fails.
 struct Factors {
   double offset = 0, scale = 1;
 };
@@ -88,6 +87,7 @@ std::optional<Factors> ChannelFactors(const fs::path& device, const std::string&
   return Factors{*offset, *scale};
 }
 
+// The value of an IIO channel: (raw + offset) * scale.
 std::optional<double> ReadChannel(const fs::path& device, const std::string& channel,
                                   const std::string& type) {
   const std::optional<double> raw = ReadNumberAttribute(device / (channel + "_raw"));

@@ -29,5 +29,6 @@ start_null_sink() {
 stop_null_sink() {
   [ -n "${null_sink_pid:-}" ] && kill "$null_sink_pid" 2>/dev/null && wait "$null_sink_pid" 2>/dev/null
   null_sink_pid=
+  unset PULSE_SERVER
   return 0
 }
