@@ -98,7 +98,6 @@ CMainDlg::CMainDlg(QWidget* parent, StartupEnvironment environment)
 
 CMainDlg::~CMainDlg() {
   StopAcquisition();
-  m_audio.Stop();
   if (m_pSensors) {
     SetSensorBackend(nullptr);
     m_pSensors.reset();   // stops the barometer's sampling before the fast vario goes

@@ -7,8 +7,9 @@
 // Silence costs nothing: once the tone has fallen silent and its last
 // sound has played out, nothing is written; the stream is stopped, and
 // after a few seconds the device is let go. The thread then sleeps until a
-// value that sounds arrives, and the tone starts at once. On a device that does not pace its writes
-// (ALSA's "null"), the thread paces itself by the clock.
+// value that sounds arrives, and the tone starts at once. On a device that
+// does not pace its writes (ALSA's "null"), the thread paces itself by the
+// clock.
 //
 // It never holds up the acquisition or the window: without a device, or
 // when the device fails in flight, the instrument runs on silently, says

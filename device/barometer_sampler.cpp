@@ -35,7 +35,7 @@ std::optional<BarometerSample> BarometerSampler::Take(const Read& read) {
   const std::optional<double> pressure = read();
   const Clock::time_point after = Clock::now();
   if (!pressure) return std::nullopt;
-  return BarometerSample{before + (after - before) / 2, *pressure, PressureAltitude(*pressure)};
+  return BarometerSample{before + (after - before) / 2, PressureAltitude(*pressure)};
 }
 
 void BarometerSampler::Run() {

@@ -18,7 +18,6 @@ double PressureAltitude(double pressure_hPa);
 
 struct BarometerSample {
   std::chrono::steady_clock::time_point time;  // the middle of the reading
-  double pressure_hPa = 0;
   double altitude = 0;  // [m] pressure altitude, at the sensor's full resolution
 };
 

@@ -170,7 +170,6 @@ bool SysfsSensors::OpenBarometer() {
     const BarometerSampler::Read read = [this] { return ReadPressure_hPa(); };
     const std::optional<BarometerSample> first = BarometerSampler::Take(read);
     if (!first) continue;
-    m_nLastAltitude = static_cast<int>(std::lround(first->altitude));
     m_pSampler = std::make_unique<BarometerSampler>(read, m_sink, m_samplingPeriod, first);
     return true;
   }
@@ -179,12 +178,8 @@ bool SysfsSensors::OpenBarometer() {
 }
 
 int SysfsSensors::BarometricAltitude() {
-  if (m_pSampler) {
-    if (const std::optional<BarometerSample> latest = m_pSampler->Latest()) {
-      m_nLastAltitude = static_cast<int>(std::lround(latest->altitude));
-    }
-  }
-  return m_nLastAltitude;
+  const std::optional<BarometerSample> latest = m_pSampler ? m_pSampler->Latest() : std::nullopt;
+  return latest ? static_cast<int>(std::lround(latest->altitude)) : 0;
 }
 
 std::optional<int> ChooseFinestOversampling(const std::filesystem::path& device) {

@@ -52,7 +52,7 @@ class SysfsSensors final : public SensorBackend {
 
   // Finds the barometer, sets its oversampling and starts sampling it.
   bool OpenBarometer() override;
-  // The latest sample's whole metres; without a new one since, the last.
+  // The latest sample's whole metres (a failed reading keeps the last).
   int BarometricAltitude() override;
 
   bool OpenCompass() override;
@@ -90,7 +90,6 @@ class SysfsSensors final : public SensorBackend {
   PressureChannel m_pressure;
   std::filesystem::path m_magnetometer;   // IIO device folders, empty until found
   std::filesystem::path m_accelerometer;
-  int m_nLastAltitude = 0;                // [m]
   int m_nLastDirection = 0;               // [deg]
   std::optional<int> m_nBatteryLevel;     // [%] while the gauge is open
   // Last: its thread reads the barometer's folder, and stops first.

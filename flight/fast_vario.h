@@ -28,8 +28,6 @@ class FastVario {
   // the one before changes nothing.
   double Add(double seconds, double altitude);
 
-  double Vario() const { return m_vario; }
-
  private:
   struct Filter {
     explicit Filter(double acceleration) : q(acceleration) {}
