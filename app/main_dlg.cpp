@@ -138,7 +138,6 @@ void CMainDlg::OnInitDialog() {
     g_strComPort = "";
   } else {
     g_strSettingsPath = "\\" + g_strStorageFolder + "\\TermIni.INI";
-    OpenFlightLogs(g_strStorageFolder, start);
     LoadSettings();
   }
 
@@ -157,6 +156,10 @@ void CMainDlg::OnInitDialog() {
   OpenSensors([this](std::string_view message) {
     m_env.showMessage(this, QString::fromUtf8(message.data(), static_cast<int>(message.size())));
   });
+
+  // The logs open once the barometer is known, whose name the track's
+  // header carries, and before the first fix can come.
+  if (!g_strStorageFolder.empty()) OpenFlightLogs(g_strStorageFolder, start, TrackHeaderFor(g_strStorageFolder));
 
   StartAcquisition();
   m_audio.Start();

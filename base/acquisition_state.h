@@ -18,6 +18,7 @@ struct AcquisitionState {
   std::string strLatHemi = "N";
   std::string strLonHemi = "E";
   std::string strStatus = "A";          // GPRMC status as received
+  std::string strDate;                  // GPRMC UTC date ddmmyy as received
   std::string strLatText;               // GPRMC latitude field as received
   std::string strLonText;               // GPRMC longitude field as received
   std::string strSpeed;                 // ground speed [km/h], "%3.0f"

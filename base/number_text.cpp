@@ -20,6 +20,14 @@ std::size_t DigitRun(std::string_view text, std::size_t pos) {
 
 }  // namespace
 
+bool HoldsNumber(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+  if (pos < text.size() && text[pos] == '.') ++pos;
+  return DigitRun(text, pos) > 0;
+}
+
 double ReadNumber(std::string_view text, std::size_t maxChars) {
   text = text.substr(0, maxChars);
   std::size_t pos = 0;

@@ -10,3 +10,7 @@
 #include <string_view>
 
 double ReadNumber(std::string_view text, std::size_t maxChars);
+
+// True when `text` starts with a number as ReadNumber reads one (a prefix
+// with at least one digit), so that a 0 it gives is a real 0.
+bool HoldsNumber(std::string_view text);

@@ -56,7 +56,7 @@ void BM_AcquisitionLoop(benchmark::State& state) {
     ResetFlight();
     CloseFlightLogs();
     std::filesystem::remove_all(folder / "FlyData");
-    if (!OpenFlightLogs(folder.string(), start, false)) state.SkipWithError("logs not opened");
+    if (!OpenFlightLogs(folder.string(), start, {}, false)) state.SkipWithError("logs not opened");
     MemoryByteSource source(stream);
     NullWindow window;
     AcquisitionLoop loop(source, window);

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "device/gm130api.h"
+#include "device/sensors.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ SensorBackend* SetSensorBackend(SensorBackend* backend) {
       g_backend.exchange(backend ? backend : &g_noSensors, std::memory_order_acq_rel);
   return previous == &g_noSensors ? nullptr : previous;
 }
+
+std::string OpenBarometerName() { return g_bBaroOpen ? Backend().BarometerName() : ""; }
 
 extern "C" {
 

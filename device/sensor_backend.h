@@ -7,12 +7,17 @@
 // opens and readings are 0, so a back end overrides only what it has.
 #pragma once
 
+#include <string>
+
 class SensorBackend {
  public:
   virtual ~SensorBackend() = default;
 
   virtual bool OpenBarometer() { return false; }
   virtual int BarometricAltitude() { return 0; }     // [m]
+  // The name the open barometer gives itself (the driver's, e.g. "ms5611"),
+  // for the track log's header; empty when there is none or it does not say.
+  virtual std::string BarometerName() const { return ""; }
 
   virtual bool OpenCompass() { return false; }
   virtual bool CompassCalibrated() { return false; }
@@ -25,6 +30,9 @@ class SensorBackend {
   virtual int BatteryLevel() { return 0; }
   virtual void CloseBattery() {}
 };
+
+// The installed back end's barometer name, when the barometer is open.
+std::string OpenBarometerName();
 
 // Installs `backend` (not owned; it must outlive its use) and returns the
 // one it replaces. nullptr installs the back end without any device.

@@ -171,6 +171,7 @@ bool SysfsSensors::OpenBarometer() {
     const std::optional<BarometerSample> first = BarometerSampler::Take(read);
     if (!first) continue;
     m_pSampler = std::make_unique<BarometerSampler>(read, m_sink, m_samplingPeriod, first);
+    m_strBarometerName = ReadAttribute(device / "name").value_or("");
     return true;
   }
   CloseBarometer();

@@ -54,6 +54,8 @@ class SysfsSensors final : public SensorBackend {
   bool OpenBarometer() override;
   // The latest sample's whole metres (a failed reading keeps the last).
   int BarometricAltitude() override;
+  // The IIO device's "name" (its driver's).
+  std::string BarometerName() const override { return m_strBarometerName; }
 
   bool OpenCompass() override;
   // The direction can be trusted when the field has the strength of the
@@ -88,6 +90,7 @@ class SysfsSensors final : public SensorBackend {
   BarometerSampler::Sink m_sink;
   std::chrono::microseconds m_samplingPeriod;
   PressureChannel m_pressure;
+  std::string m_strBarometerName;
   std::filesystem::path m_magnetometer;   // IIO device folders, empty until found
   std::filesystem::path m_accelerometer;
   int m_nLastDirection = 0;               // [deg]

@@ -22,6 +22,7 @@ constexpr int kRmcLon = 6;
 constexpr int kRmcLonHemi = 7;
 constexpr int kRmcSpeed = 8;
 constexpr int kRmcCourse = 9;
+constexpr int kRmcDate = 10;
 constexpr int kRmcMagVar = 11;
 constexpr int kRmcMagVarDir = 12;
 constexpr int kGgaAltitude = 10;
@@ -149,10 +150,12 @@ std::string IgcAltitudeText(std::string_view altitudeField) {
   return "-" + std::string(LastChars("0000" + std::string(whole.substr(1)), 4));
 }
 
-void ReadGga(std::string_view sentence, AcquisitionState& state) {
+bool ReadGga(std::string_view sentence, AcquisitionState& state) {
   const std::string_view altitude = SentenceFields(sentence, kGgaAltitude)[kGgaAltitude];
   state.dAltGps = ReadNumber(altitude, 7);
   state.strAltGps = IgcAltitudeText(altitude);
+  // A receiver without a fix sends the field empty: 0 m then is no altitude.
+  return HoldsNumber(altitude.substr(0, 7));
 }
 
 void ReadRmc(std::string_view sentence, AcquisitionState& state) {
@@ -187,6 +190,7 @@ void ReadRmc(std::string_view sentence, AcquisitionState& state) {
   state.strSpeed = FormatFixed(state.dSpeed, 3, 0);
 
   state.dCourse = ReadNumber(field[kRmcCourse], 6);
+  state.strDate = field[kRmcDate];
 
   state.dMagVar = ReadNumber(field[kRmcMagVar], 3);
   if (field[kRmcMagVarDir] == "W") state.dMagVar = -state.dMagVar;

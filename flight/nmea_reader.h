@@ -29,10 +29,12 @@ bool NmeaChecksumMatches(std::string_view sentence);
 // empty too).
 std::string NmeaField(std::string_view sentence, int n);
 
-// GPGGA: refreshes the GPS altitude (dAltGps, strAltGps).
-void ReadGga(std::string_view sentence, AcquisitionState& state);
+// GPGGA: refreshes the GPS altitude (dAltGps, strAltGps). True when the
+// altitude field holds a number; an empty one (no fix yet) reads as 0.
+bool ReadGga(std::string_view sentence, AcquisitionState& state);
 
-// GPRMC: time, position, status, ground speed, course and variation.
+// GPRMC: time, position, status, ground speed, course, UTC date and
+// variation.
 void ReadRmc(std::string_view sentence, AcquisitionState& state);
 
 // The six-character time text hhmmss of a GPRMC time field hhmmss(.sss).

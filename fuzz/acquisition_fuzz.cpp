@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::error_code ignored;
       std::filesystem::remove_all(folder, ignored);
     });
-    OpenFlightLogs(folder, LocalTime{2026, 3, 23, 14, 5, 9}, false);
+    OpenFlightLogs(folder, LocalTime{2026, 3, 23, 14, 5, 9}, {}, false);
     g_fileTrack.SetBatched(true);  // in memory, written now and then
     g_fileAccel.SetBatched(true);
     return true;

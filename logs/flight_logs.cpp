@@ -12,6 +12,9 @@ LogFile g_fileAccel;
 
 namespace {
 
+// The date line has been settled by the run's first B record.
+bool g_bTrackDated = false;
+
 // Run numbers tried for one second before giving up.
 constexpr int kMaxRunsPerSecond = 99;
 
@@ -69,17 +72,14 @@ FlightLogNames FlightLogNamesFor(const LocalTime& time, int run) {
   return {"trk_" + Stamp(time) + suffix + ".IGC", "acc_" + Stamp(time) + suffix + ".csv"};
 }
 
-std::string TrackHeader(const LocalTime& time) {
-  return "AHOL001\nHFDTE" + TwoDigits(time.day) + TwoDigits(time.month) +
-         TwoDigits(time.year % 100) + "\n";
+bool IsTrackRecordable(const AcquisitionState& state) {
+  return IsRecordTime(state.strTime) && IsRecordPosition(state.strLat, 7, "NS") &&
+         IsRecordPosition(state.strLon, 8, "EW") && IsFixValidity(state.strStatus) &&
+         IsRecordAltitude(state.strAltBaro) && IsRecordAltitude(state.strAltGps);
 }
 
 std::string TrackRecord(const AcquisitionState& state) {
-  if (!IsRecordTime(state.strTime) || !IsRecordPosition(state.strLat, 7, "NS") ||
-      !IsRecordPosition(state.strLon, 8, "EW") || !IsFixValidity(state.strStatus) ||
-      !IsRecordAltitude(state.strAltBaro) || !IsRecordAltitude(state.strAltGps)) {
-    return "";
-  }
+  if (!IsTrackRecordable(state)) return "";
   return "B" + state.strTime + state.strLat + state.strLon + state.strStatus + state.strAltBaro +
          state.strAltGps + "\n";
 }
@@ -90,8 +90,9 @@ std::string AccelRecord(std::string_view time, float x, float y, float z) {
 }
 
 bool OpenFlightLogs(const std::string& storageFolder, const LocalTime& time,
-                    bool syncEachRecord) {
+                    const TrackHeaderFields& header, bool syncEachRecord) {
   CloseFlightLogs();
+  g_bTrackDated = false;
   const std::filesystem::path directory = ToLocalPath("\\" + storageFolder + "\\FlyData");
   std::error_code ignored;  // an existing folder is fine; a missing card shows at the opens
   std::filesystem::create_directory(directory, ignored);
@@ -114,7 +115,7 @@ bool OpenFlightLogs(const std::string& storageFolder, const LocalTime& time,
     }
     break;
   }
-  if (g_fileTrack.IsOpen()) g_fileTrack.Write(TrackHeader(time));
+  if (g_fileTrack.IsOpen()) g_fileTrack.Write(TrackHeader(time, header));
   if (g_fileAccel.IsOpen()) g_fileAccel.Write(kAccelHeader);
   return g_fileTrack.IsOpen() && g_fileAccel.IsOpen();
 }
@@ -126,7 +127,15 @@ void CloseFlightLogs() {
 
 void WriteTrackRecord(const AcquisitionState& state) {
   const std::string record = TrackRecord(state);
-  if (!record.empty()) g_fileTrack.Write(record);
+  if (record.empty()) return;
+  if (!g_bTrackDated) {
+    // B record times are UTC: the flight's date is the UTC date of its first
+    // fix, which a clock in another time zone, or one never set, can miss.
+    // The six digits have a fixed place, so one write in place settles it.
+    g_bTrackDated = true;
+    if (IsRmcDate(state.strDate)) g_fileTrack.Overwrite(kTrackDateOffset, state.strDate);
+  }
+  g_fileTrack.Write(record);
 }
 
 void WriteAccelRecord(std::string_view time, float x, float y, float z) {

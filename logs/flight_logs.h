@@ -6,6 +6,7 @@
 //   trk_230326140509.IGC               acc_230326140509.csv
 //   AHOL001                            ;x;y;z
 //   HFDTE230326                        123519; 0.12;-0.03; 1.01
+//   HFPLTPILOTINCHARGE:...  (the H records of track_header.h)
 //   B1235194807038N01131000EA0054300545
 //    |     |       |        |    |    GPS altitude [m], "00000" before a GPGGA
 //    |     |       |        |    barometric altitude [m], "00000" without barometer
@@ -21,6 +22,7 @@
 #include "base/acquisition_state.h"
 #include "logs/local_time.h"
 #include "logs/log_file.h"
+#include "logs/track_header.h"
 
 extern LogFile g_fileTrack;
 extern LogFile g_fileAccel;
@@ -34,7 +36,6 @@ struct FlightLogNames {
 // same second gets run number 2 ("trk_230326140509_2.IGC"), and so on.
 FlightLogNames FlightLogNamesFor(const LocalTime& time, int run);
 
-std::string TrackHeader(const LocalTime& time);   // A record and date line
 inline constexpr std::string_view kAccelHeader = ";x;y;z\n";
 // The B record of a fix, 35 characters and a line feed:
 //   B hhmmss DDMMmmmN DDDMMmmmE A PPPPP GGGGG
@@ -42,6 +43,9 @@ inline constexpr std::string_view kAccelHeader = ";x;y;z\n";
 // empty text when the fix's texts do not fill those columns exactly (an
 // IGC reader would reject the whole file for one broken line).
 std::string TrackRecord(const AcquisitionState& state);
+// True when the fix's texts fill the B record's columns: a time of day,
+// digits and hemisphere letters, status A or V, two altitudes.
+bool IsTrackRecordable(const AcquisitionState& state);
 // The range of the five altitude columns.
 inline constexpr int kMinRecordedAltitude = -9999;
 inline constexpr int kMaxRecordedAltitude = 99999;
@@ -49,13 +53,17 @@ std::string AccelRecord(std::string_view time, float x, float y, float z);
 
 // Creates "FlyData" in the storage folder (handheld form, see
 // storage_path.h) and opens a new track file and acceleration log named
-// after `time`, with their header lines. Existing logs are never emptied:
-// when this second's names are taken, the next run number is used. A file
-// that cannot be created stays closed (see LogFile). True when both opened.
+// after the local time `time`, with their header lines. Existing logs are
+// never emptied: when this second's names are taken, the next run number
+// is used. A file that cannot be created stays closed (see LogFile). True
+// when both opened.
 bool OpenFlightLogs(const std::string& storageFolder, const LocalTime& time,
-                    bool syncEachRecord = true);
+                    const TrackHeaderFields& header, bool syncEachRecord = true);
 void CloseFlightLogs();
 
 // A fix whose B record cannot be formed writes nothing to the track log.
+// The first B record of a run dates the track: its GPRMC date (strDate),
+// when it names a real day, replaces the clock's in the date line, which
+// then stays as it is for the rest of the run.
 void WriteTrackRecord(const AcquisitionState& state);
 void WriteAccelRecord(std::string_view time, float x, float y, float z);

@@ -96,6 +96,28 @@ bool LogFile::Write(std::string_view record) {
   return true;
 }
 
+bool LogFile::Overwrite(long long offset, std::string_view bytes) {
+  if (m_fd < 0) return false;
+  Flush();   // the bytes to replace may still be in the batch
+  if (offset < 0 || offset + static_cast<long long>(bytes.size()) > m_nLength) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done,
+                               static_cast<off_t>(offset + static_cast<long long>(done)));
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    ReportFailure("cannot rewrite", n < 0 ? errno : ENOSPC);
+    return false;
+  }
+  if (m_bSync && ::fdatasync(m_fd) != 0 && errno != EINVAL) {
+    ReportFailure("cannot flush to storage", errno);
+  }
+  return true;
+}
+
 bool LogFile::WriteAll(std::string_view record, int& error) {
   std::size_t done = 0;
   while (done < record.size()) {

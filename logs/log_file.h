@@ -27,6 +27,11 @@ class LogFile {
   // Appends one record. False when it was dropped.
   bool Write(std::string_view record);
 
+  // Writes `bytes` over the file's own bytes at `offset`, within what has
+  // been written (a fixed-width field of a header, settled later). False
+  // when it could not be written, which is reported like a dropped record.
+  bool Overwrite(long long offset, std::string_view bytes);
+
   // Batched, records are gathered and written 64 KiB at a time (and at
   // Flush and Close): for a replay, which can be run again, never for a
   // flight. A batch that cannot be written is dropped whole.

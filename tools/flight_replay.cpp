@@ -1,6 +1,7 @@
 // flight-replay: re-flies a recorded NMEA stream through the instrument's
 // own acquisition loop and writes the track and acceleration logs it would
-// have written in the air. With --print it shows the three display lines of
+// have written in the air (the pilot file Pilot.txt of the --out folder
+// goes into the track's header, as the instrument's own does). With --print it shows the three display lines of
 // every GPRMC sentence, "top|middle|bottom", one line each.
 #include <cerrno>
 #include <cstdio>
@@ -73,7 +74,10 @@ int main(int argc, char** argv) {
   }
   // A replay can be run again, so its records need not be forced to disk
   // one by one: they are written in batches.
-  if (!OpenFlightLogs(g_strStorageFolder, options.clock.value_or(CurrentLocalTime()), false)) {
+  // The header as the instrument writes it, with the pilot file of the
+  // storage folder; a replay has no barometer to name.
+  const LocalTime start = options.clock ? WithMachineUtcOffset(*options.clock) : CurrentLocalTime();
+  if (!OpenFlightLogs(g_strStorageFolder, start, TrackHeaderFor(g_strStorageFolder), false)) {
     const LogFile& failed = g_fileTrack.IsOpen() ? g_fileAccel : g_fileTrack;
     return Fail("cannot create " + failed.Path().string() + ": " +
                 std::strerror(failed.OpenError()));

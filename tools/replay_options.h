@@ -12,7 +12,7 @@
 
 struct ReplayOptions {
   std::string outDir = ".";              // the storage folder; logs go to outDir/FlyData
-  std::optional<LocalTime> clock;        // start time for the log names; now when absent
+  std::optional<LocalTime> clock;        // local start time (time zone TZ); now when absent
   std::array<int, 3> fields = {0, 1, 3}; // top, middle, bottom display-field codes
   bool baroFromGps = false;              // simulated barometer on the GPS altitude
   bool print = false;                    // print the display texts of every GPRMC

@@ -31,6 +31,7 @@ SimSensorTree::SimSensorTree(const fs::path& storageFolder, double pressureNoise
   fs::create_directories(m_root / "bus/iio/devices/iio:device1");
   fs::create_directories(m_root / "class/power_supply/BAT0");
   Put(m_root / "class/power_supply/BAT0/type", "Battery");
+  Put(m_root / "bus/iio/devices/iio:device0/name", "ms5611");
 }
 
 SimSensorTree::~SimSensorTree() {

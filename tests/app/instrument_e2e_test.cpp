@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/flight_test.h"
+#include "tests/support/igc_reader.h"
 #include "tests/support/pty_receiver.h"
 #include "tests/support/qt_test.h"
 #include "tests/support/temp_dir.h"
@@ -77,17 +79,48 @@ std::vector<std::string> BRecords(const fs::path& folder) {
   return records;
 }
 
-// Every track log in `folder` read by igc-parser in strict mode.
-void ExpectIgcReaderAccepts(const fs::path& folder) {
-  if (!fs::is_directory(FLIGHT_IGC_PARSER_DIR "/igc-parser")) {
-    std::cout << "igc-parser is not installed (scripts/install-igc-parser.sh): IGC reader's check skipped\n";
-    return;
+// The track log's lines before its first B record: the A record and the
+// H records.
+std::string TrackHeaderIn(const fs::path& folder) {
+  for (const auto& entry : fs::directory_iterator(folder / "FlyData")) {
+    if (entry.path().extension() != ".IGC") continue;
+    const std::string log = ReadFileBytes(entry.path());
+    const std::size_t firstRecord = log.find("\nB");
+    return firstRecord == std::string::npos ? log : log.substr(0, firstRecord + 1);
   }
-  std::string command = "NODE_PATH='" FLIGHT_IGC_PARSER_DIR "' node '" FLIGHT_IGC_CHECK "'";
+  return "";
+}
+
+// The UTC date YYYY-MM-DD of the GPRMC whose fix is `record` (a B record),
+// from the recorded stream `nmea`; empty when its date field is no date.
+std::string FixDate(const fs::path& nmea, const std::string& record) {
+  std::istringstream lines(ReadFileBytes(nmea));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("RMC," + record.substr(1, 6)) == std::string::npos) continue;
+    std::istringstream fields(line);
+    std::string date;
+    for (int field = 0; field <= 9; ++field) std::getline(fields, date, ',');
+    if (date.size() != 6) return "";
+    return "20" + date.substr(4, 2) + "-" + date.substr(2, 2) + "-" + date.substr(0, 2);
+  }
+  return "";
+}
+
+// Every track log in `folder` read by igc-parser in strict mode, and dated
+// `date` by it when one is given.
+void ExpectIgcReaderAccepts(const fs::path& folder, const std::string& date = "") {
   for (const auto& entry : fs::directory_iterator(folder)) {
-    if (entry.path().extension() == ".IGC") command += " '" + entry.path().string() + "'";
+    if (entry.path().extension() != ".IGC") continue;
+    const std::optional<IgcReading> reading = ReadWithIgcParser(entry.path());
+    if (!reading) {
+      std::cout << "igc-parser is not installed (scripts/install-igc-parser.sh): IGC reader's check skipped\n";
+      return;
+    }
+    EXPECT_TRUE(reading->accepted) << reading->message;
+    if (!date.empty()) {
+      EXPECT_EQ(reading->date, date) << reading->message;
+    }
   }
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
 // CPU seconds the process has used so far, user and system.
@@ -172,6 +205,7 @@ TEST_F(InstrumentEndToEnd, EveryStreamThroughTheRealPortIsRecordedAsTheReplayRec
     SCOPED_TRACE(stream.filename().string());
     fs::remove_all(replay / "FlyData");
     fs::remove_all(storage / "FlyData");
+    for (const TempDir* folder : {&storage, &replay}) WriteFileBytes(*folder / "Pilot.txt", "Pilot: Anna Example\n");
     const std::vector<std::string> expected = Replayed(stream);
     static const std::regex kBRecord("B([01][0-9]|2[0-3])[0-5][0-9][0-5][0-9][0-9]{7}[NS][0-9]{8}[EW]"
                                      "[AV](-[0-9]{4}|[0-9]{5})(-[0-9]{4}|[0-9]{5})");
@@ -183,7 +217,18 @@ TEST_F(InstrumentEndToEnd, EveryStreamThroughTheRealPortIsRecordedAsTheReplayRec
     // The pressure column masked: the replay's is the GGA's metres cut
     // short, the program's its barometer's rounded.
     EXPECT_EQ(WithoutPressureAltitude(BRecords(storage.Path())), WithoutPressureAltitude(expected));
-    ExpectIgcReaderAccepts(storage / "FlyData");
+    // The same header, the date of the first fix included, but for the
+    // barometer: the program has one, the replay does not.
+    std::string header = TrackHeaderIn(replay.Path());
+    const std::string noSensor = "HFPRSPRESSALTSENSOR:\n";
+    ASSERT_NE(header.find(noSensor), std::string::npos) << header;
+    header.insert(header.find(noSensor) + noSensor.size() - 1, "ms5611");
+    EXPECT_EQ(TrackHeaderIn(storage.Path()), header);
+    EXPECT_NE(header.find("\nHFPLTPILOTINCHARGE:Anna Example\n"), std::string::npos) << header;
+    const std::string date = expected.empty() ? "" : FixDate(stream, expected.front());
+    if (date.empty()) std::cout << "no first fix with a date: the IGC reader's date is not compared\n";
+    ExpectIgcReaderAccepts(storage / "FlyData", date);
+    ExpectIgcReaderAccepts(replay / "FlyData", date);
   }
 }
 
@@ -204,7 +249,8 @@ TEST_F(InstrumentEndToEnd, EndedOrKilledInFlightTheLogsHoldWholeRecords) {
       const std::string log = ReadFileBytes(entry.path());
       ASSERT_EQ(log.back(), '\n') << entry.path();
       if (entry.path().extension() == ".csv") accel = std::count(log.begin(), log.end(), '\n') - 1;
-      EXPECT_TRUE(entry.path().extension() != ".IGC" || (log.size() - 20) % 36 == 0) << "whole B records";
+      const std::size_t header = TrackHeaderIn(storage.Path()).size();
+      EXPECT_TRUE(entry.path().extension() != ".IGC" || (log.size() - header) % 36 == 0) << "whole B records";
     }
     const std::size_t track = BRecords(storage.Path()).size();
     EXPECT_TRUE(accel == track || accel + 1 == track) << "the acceleration record follows its B record";

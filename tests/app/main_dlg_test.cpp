@@ -14,6 +14,7 @@
 #include "base/flight_values.h"
 #include "base/settings_values.h"
 #include "display/panel_widget.h"
+#include "logs/track_header.h"
 #include "settings/settings_file.h"
 #include "settings/storage_path.h"
 #include "tests/support/flight_test.h"
@@ -56,6 +57,7 @@ class MainDlgTest : public FlightTest {
 };
 
 TEST_F(MainDlgTest, WithoutASettingsFileTheWindowComesUpEmptyAndReadsNoGps) {
+  WriteFileBytes(storage / "Pilot.txt", "Pilot: Anna Example\n");
   CMainDlg dlg(nullptr, Environment());
   dlg.OnInitDialog();
 
@@ -63,7 +65,9 @@ TEST_F(MainDlgTest, WithoutASettingsFileTheWindowComesUpEmptyAndReadsNoGps) {
   EXPECT_FALSE(dlg.IsAcquisitionRunning());
   EXPECT_EQ(g_strComPort.Get(), "");
   for (int line = 1; line <= 3; ++line) EXPECT_EQ(Text(dlg, line), "") << line;
-  EXPECT_EQ(Track(), "AHOL001\nHFDTE230326\n");
+  // The track's header: the pilot file beside the settings, no barometer.
+  EXPECT_EQ(Track(), TrackHeader(LocalTime{2026, 3, 23, 14, 5, 9},
+                                 {{"Anna Example", "", "", "", ""}, ThisMachine(), ""}));
   EXPECT_EQ(dlg.geometry(), QGuiApplication::primaryScreen()->availableGeometry());
   EXPECT_EQ(g_strSettingsPath, "\\" + storage.Path().string() + "\\TermIni.INI");
 }
