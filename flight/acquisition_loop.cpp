@@ -129,15 +129,19 @@ void AcquisitionLoop::ProcessBytes(std::string_view bytes) {
 void AcquisitionLoop::ExamineSentence(std::string_view sentence) {
   switch (NmeaSentenceKind(sentence)) {
     case NmeaKind::kGga:
-      ReadGga(sentence, m_state);
-      ++m_nGgaSentences;
+      if (ReadGga(sentence, m_state)) {
+        ++m_nGpsAltitudes;
+        m_dGpsAltitude = m_state.dAltGps;
+      }
       break;
     case NmeaKind::kRmc: {
       // One cycle a second, the track log's and the vertical speed's step:
       // a receiver that reports one fix under two talkers (GP and GN), or
-      // several fixes a second, gets the first of them.
-      std::string time = NmeaField(sentence, 2);
-      if (time.size() > 6) time.resize(6);
+      // several fixes a second, gets the first of them. The second is
+      // compared as the B record holds it ("1235" is 123500). A receiver
+      // without time sends the field empty: each of those still shows.
+      const std::string field = NmeaField(sentence, 2);
+      std::string time = field.empty() ? std::string() : RmcTimeText(field);
       if (!time.empty() && time == m_strLastRmcTime) return;
       m_strLastRmcTime = std::move(time);
       RunRmcCycle(sentence);

@@ -70,8 +70,10 @@ class AcquisitionLoop {
 
   const AcquisitionState& State() const { return m_state; }
   long long AcceptedFixes() const { return m_nAcceptedFixes; }
-  // GGA sentences read so far: until the first, there is no GPS altitude.
-  long long GgaSentences() const { return m_nGgaSentences; }
+  // GGA sentences read so far whose altitude field held a number, and the
+  // last such altitude [m]: a receiver without a fix sends the field empty.
+  long long GpsAltitudes() const { return m_nGpsAltitudes; }
+  double GpsAltitude() const { return m_dGpsAltitude; }
 
  private:
   void ProcessBytes(std::string_view bytes);
@@ -92,7 +94,8 @@ class AcquisitionLoop {
   std::size_t m_nStar = std::string::npos;   // where its "*" stands, once it has come
   std::string m_strLastRmcTime;   // hhmmss of the last GPRMC cycle
   long long m_nAcceptedFixes = 0;
-  long long m_nGgaSentences = 0;
+  long long m_nGpsAltitudes = 0;
+  double m_dGpsAltitude = 0;   // [m]
 
   std::atomic<bool> m_bStop{false};
   std::atomic<bool> m_bReopen{false};

@@ -3,9 +3,11 @@
 // altitude the acquisition loop has read, within the track log's altitude
 // columns. Nothing else of the handheld's sensors is there.
 //
-// Before the first GPGGA there is no altitude: the barometer reads 0, and
-// its first real reading starts the vertical speed afresh, so that the
-// step from 0 to the flight's altitude is not taken for a climb.
+// Before the first GPGGA whose altitude field holds a number there is no
+// altitude (a receiver sends the field empty until its first fix): the
+// barometer reads 0, and its first real reading starts the vertical speed
+// afresh, so that the step from 0 to the flight's altitude is not taken
+// for a climb. An empty field later on keeps the last altitude.
 #pragma once
 
 #include <algorithm>
@@ -22,13 +24,13 @@ class GpsBarometer final : public SensorBackend {
 
   bool OpenBarometer() override { return true; }
   int BarometricAltitude() override {
-    if (m_loop.GgaSentences() == 0) return 0;
+    if (m_loop.GpsAltitudes() == 0) return 0;
     if (!m_bReading) {
       m_bReading = true;
       ResetVario();
     }
     // A GGA field such as "1e300" is not an altitude a barometer reports.
-    return static_cast<int>(std::trunc(std::clamp(m_loop.State().dAltGps,
+    return static_cast<int>(std::trunc(std::clamp(m_loop.GpsAltitude(),
                                                   double{kMinRecordedAltitude},
                                                   double{kMaxRecordedAltitude})));
   }

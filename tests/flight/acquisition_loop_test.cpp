@@ -1,5 +1,6 @@
 #include "flight/acquisition_loop.h"
 
+#include <algorithm>
 #include <cctype>
 #include <future>
 #include <thread>
@@ -48,7 +49,7 @@ class AcquisitionLoopTest : public FlightTest {
  protected:
   void SetUp() override {
     FlightTest::SetUp();
-    ASSERT_TRUE(OpenFlightLogs(storage.Path().string(), LocalTime{2026, 3, 23, 14, 5, 9}, false));
+    ASSERT_TRUE(OpenFlightLogs(storage.Path().string(), LocalTime{2026, 3, 23, 14, 5, 9}, {}, false));
   }
   // Plays `stream` through a new loop to its end, in one read or in reads
   // of `sizes`; the records it added to the track log.
@@ -138,10 +139,13 @@ TEST_F(AcquisitionLoopTest, EveryReceiversTalkerGivesTheSameRecordsAndOneFixOneC
   // The same fix under two talkers, as combined receivers send it, and a
   // receiver sending fixes twice a second: one cycle a second.
   window.shown.clear();
+  // A short time field is the second the record would hold ("1235" is
+  // 123500), not other characters.
   EXPECT_EQ(Fly(Rmc("123520") + Sentence(RmcBody("123520", "A", "GN")) + Rmc("123521.00") +
-                Rmc("123521.50")),
-            "B1235204807038N01131000EA0000000000\nB1235214807038N01131000EA0000000000\n");
-  EXPECT_EQ(window.shown.size(), 2u);
+                Rmc("123521.50") + Rmc("123500.00") + Rmc("1235")),
+            "B1235204807038N01131000EA0000000000\nB1235214807038N01131000EA0000000000\n"
+            "B1235004807038N01131000EA0000000000\n");
+  EXPECT_EQ(window.shown.size(), 3u);
 }
 
 TEST_F(AcquisitionLoopTest, RejectedFixesAreShownButNotLogged) {
@@ -155,7 +159,57 @@ TEST_F(AcquisitionLoopTest, RejectedFixesAreShownButNotLogged) {
             "B1235224807038N01131000EV0000000000\nB1201415130028N00000003EA0000000000\n"
             "B1201420000004S01131000EA0000000000\n");
   EXPECT_EQ(window.shown.size(), 7u);
+  // A fix whose B record cannot be formed (a status X, a second 60, a
+  // letter inside the latitude) is no fix: neither log takes it, so both
+  // keep one line per accepted fix.
+  EXPECT_EQ(Fly(Rmc("123523", "X") + Rmc("123560") +
+                Sentence("GPRMC,123524,A,48x7.038,N,01131.000,E,022.4,084.4,230394,,,A") + Rmc("123525")),
+            "B1235254807038N01131000EA0000000000\n");
+  const std::string accel = ReadFileBytes(g_fileAccel.Path());
+  EXPECT_EQ(std::count(accel.begin(), accel.end(), '\n'), 1 + 4) << accel;
   EXPECT_DOUBLE_EQ(g_dTimeBase, 12 * 3600 + 35 * 60 + 19);  // first non-zero time, logged or not
+}
+
+// The track's date line is the UTC date of the first accepted fix, from its
+// GPRMC date; the log names keep the local time of the start.
+TEST_F(AcquisitionLoopTest, TheTrackIsDatedByItsFirstFixInUtc) {
+  const auto rmc = [](const std::string& time, const std::string& date) {
+    return Sentence("GPRMC," + time + ",A,4807.038,N,01131.000,E,022.4,084.4," + date + ",,,A");
+  };
+  constexpr int kHour = 3600;
+  const std::tuple<const char*, LocalTime, std::string, const char*, const char*> cases[] = {
+      // legend, local start, stream, log name stamp, date line
+      {"California evening: the UTC day after the local one", {2026, 3, 23, 17, 30, 0, -7 * kHour},
+       rmc("003001", "240326") + rmc("003002", "240326"), "230326173000", "HFDTE240326"},
+      {"eastern Australia in the morning: the UTC day before", {2026, 3, 24, 8, 0, 0, 10 * kHour},
+       rmc("220001", "230326"), "240326080000", "HFDTE230326"},
+      {"across UTC midnight: the first fix's date stays", {2026, 7, 15, 23, 59, 0},
+       rmc("235958", "150726") + rmc("235959", "150726") + rmc("000000", "160726") +
+           rmc("000001", "160726"), "150726235900", "HFDTE150726"},
+      {"a clock never set: the fix's date", {1970, 1, 1, 0, 0, 42},
+       rmc("120000", "150726"), "010170000042", "HFDTE150726"},
+      {"a first fix without a date: the clock's UTC date", {2026, 3, 23, 17, 30, 0, -7 * kHour},
+       rmc("003001", "") + rmc("003002", "250326"), "230326173000", "HFDTE240326"},
+      {"a broken date", {2026, 3, 23, 17, 30, 0, -7 * kHour},
+       rmc("003001", "310426") + rmc("003002", "2403x6"), "230326173000", "HFDTE240326"},
+      {"a fix that is not accepted does not date the track", {2026, 3, 23, 17, 30, 0, -7 * kHour},
+       rmc("000000", "010101") + rmc("003001", "240326"), "230326173000", "HFDTE240326"},
+      {"no fix at all: the clock's UTC date", {2026, 3, 24, 8, 0, 0, 10 * kHour},
+       Sentence("GPRMC,,V,,,,,,,,,,N"), "240326080000", "HFDTE230326"}};
+  for (const auto& [legend, start, stream, stamp, dateLine] : cases) {
+    SCOPED_TRACE(legend);
+    CloseFlightLogs();
+    std::filesystem::remove_all(storage / "FlyData");
+    ASSERT_TRUE(OpenFlightLogs(storage.Path().string(), start, {}, true));
+    const std::size_t headerSize = ReadFileBytes(g_fileTrack.Path()).size();
+    Fly(stream);
+    EXPECT_EQ(g_fileTrack.Path().filename(), "trk_" + std::string(stamp) + ".IGC");
+    const std::string track = ReadFileBytes(g_fileTrack.Path());
+    EXPECT_EQ(track.substr(0, 20), "AHOL001\n" + std::string(dateLine) + "\n");
+    // The header keeps its size: the date was written over in place.
+    const std::size_t firstRecord = track.find("\nB");
+    EXPECT_EQ(firstRecord == std::string::npos ? track.size() : firstRecord + 1, headerSize);
+  }
 }
 
 TEST_F(AcquisitionLoopTest, RepaintAfterEveryFourthAcceptedFix) {

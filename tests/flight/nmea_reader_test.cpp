@@ -13,6 +13,7 @@ const char* const kRmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230
 TEST(ReadRmc, VariationWestNeedsAFieldAfterIt) {
   AcquisitionState s;
   ReadRmc(kRmc, s);
+  EXPECT_EQ(s.strDate, "230394");    // the UTC date as received
   EXPECT_DOUBLE_EQ(s.dMagVar, 3.0);  // the W is the last field and reads empty: east
   ReadRmc("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*", s);
   EXPECT_DOUBLE_EQ(s.dMagVar, -3.0);
@@ -54,13 +55,18 @@ TEST(ReadRmc, TimeAndSpeedFields) {
 }
 
 TEST(ReadGga, AltitudeTexts) {
-  const std::tuple<const char*, const char*, double> cases[] = {
-      {"545.4", "00545", 545.4}, {"-12.5", "-0012", -12.5}, {"1234567.0", "34567", 1234567},
-      {"545", "00000", 545}, {"", "00000", 0}};  // no "." gives no digits
-  for (const auto& [field, text, metres] : cases) {
+  // The field, its record text, its metres, and whether it held an altitude
+  // at all (a receiver without a fix sends it empty).
+  const std::tuple<const char*, const char*, double, bool> cases[] = {
+      {"545.4", "00545", 545.4, true}, {"-12.5", "-0012", -12.5, true},
+      {"1234567.0", "34567", 1234567, true}, {"0.0", "00000", 0, true},
+      {"545", "00000", 545, true},  // no "." gives no digits
+      {"", "00000", 0, false}, {"M", "00000", 0, false}, {"-.", "-0000", 0, false}};
+  for (const auto& [field, text, metres, held] : cases) {
     AcquisitionState s;
     s.strAltGps = "99999";
-    ReadGga(std::string("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,") + field + ",M,,,,*", s);
+    EXPECT_EQ(ReadGga(std::string("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,") + field + ",M,,,,*", s),
+              held) << field;
     EXPECT_EQ(s.strAltGps, text) << field;
     EXPECT_DOUBLE_EQ(s.dAltGps, metres) << field;
   }

@@ -4,10 +4,13 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "tests/support/flight_test.h"
+#include "tests/support/igc_reader.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -56,6 +59,57 @@ TEST(FlightReplayTest, FailuresEndWithOneLineAndAnErrorStatus) {
     EXPECT_TRUE(run.out.empty());
   }
   EXPECT_EQ(ReadFileBytes(tmp / "plain"), "not a folder\n");
+}
+
+// A receiver's cold start: GGA sentences with an empty altitude while it has
+// no fix. The barometer made of the GPS altitude starts at the first real
+// one, so the flight's first altitude is no climb of 50 m/s.
+TEST(FlightReplayTest, AnEmptyGgaAltitudeIsNoAltitudeForTheGpsBarometer) {
+  TempDir tmp;
+  std::string stream;
+  for (int second = 0; second < 24; ++second) {
+    char time[16];
+    std::snprintf(time, sizeof time, "1235%02d.00", second);
+    const std::string altitude = second < 12 ? "" : std::to_string(500 + 2 * (second - 12)) + ".0";
+    stream += Sentence(std::string("GPRMC,") + time + ",A,4807.038,N,01131.000,E,0.0,0.0,150726,,,A") +
+              Sentence(std::string("GPGGA,") + time + ",4807.038,N,01131.000,E,1,08,0.9," + altitude +
+                       ",M,46.9,M,,");
+  }
+  WriteFileBytes(tmp / "coldstart.nmea", stream);
+  const RunResult run = RunReplay(tmp, {"--baro", "gps", "--print", "--fields", "8,8,8", "--out",
+                                        tmp.Path().string(), (tmp / "coldstart.nmea").string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::istringstream lines(run.out);
+  int shown = 0;
+  for (std::string line; std::getline(lines, line); ++shown) {
+    ASSERT_EQ(line.rfind("Var ", 0), 0u) << line;
+    EXPECT_LT(std::stod(line.substr(4)), 2.5) << "fix " << shown << ": " << line;
+  }
+  EXPECT_EQ(shown, 24);
+}
+
+// Flights started before and after UTC midnight, replayed on a machine
+// whose clock is a day off: the independent IGC reader dates each with its
+// first fix.
+TEST(FlightReplayTest, TheIgcReaderDatesEachFlightWithItsFirstFix) {
+  const std::tuple<const char*, const char*> flights[] = {  // --start, the first fix's date
+      {"23:58:00", "2026-07-15"}, {"00:00:30", "2026-07-15"}};
+  for (const auto& [start, date] : flights) {
+    SCOPED_TRACE(start);
+    TempDir tmp;
+    const std::string nmea = (tmp / "flight.nmea").string();
+    const std::string sim = std::string(FLIGHT_SIM_EXE) + " nmea --duration 300 --start " + start + " > '" + nmea + "'";
+    ASSERT_EQ(std::system(sim.c_str()), 0);
+    ASSERT_EQ(RunReplay(tmp, {"--clock", "2026-07-14T09:00:00", "--out", tmp.Path().string(), nmea}).status, 0);
+    for (const auto& entry : std::filesystem::directory_iterator(tmp / "FlyData")) {
+      if (entry.path().extension() != ".IGC") continue;
+      EXPECT_EQ(entry.path().filename(), "trk_140726090000.IGC");
+      const std::optional<IgcReading> reading = ReadWithIgcParser(entry.path());
+      if (!reading) GTEST_SKIP() << "igc-parser is not installed (scripts/install-igc-parser.sh)";
+      EXPECT_TRUE(reading->accepted) << reading->message;
+      EXPECT_EQ(reading->date, date) << reading->message;
+    }
+  }
 }
 
 }  // namespace
