@@ -1,8 +1,8 @@
 // flight-replay: re-flies a recorded NMEA stream through the instrument's
 // own acquisition loop and writes the track and acceleration logs it would
-// have written in the air (the pilot file Pilot.txt of the --out folder
-// goes into the track's header, as the instrument's own does). With --print it shows the three display lines of
-// every GPRMC sentence, "top|middle|bottom", one line each.
+// have written in the air, their header filled as the instrument fills it
+// (Pilot.txt from the --out folder). With --print it shows the three
+// display lines of every GPRMC sentence, "top|middle|bottom", one line each.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -73,9 +73,8 @@ int main(int argc, char** argv) {
     return Fail("the storage folder " + g_strStorageFolder + " has a backslash in its path");
   }
   // A replay can be run again, so its records need not be forced to disk
-  // one by one: they are written in batches.
-  // The header as the instrument writes it, with the pilot file of the
-  // storage folder; a replay has no barometer to name.
+  // one by one: they are written in batches. Its header is the
+  // instrument's, but for the barometer: a replay has none to name.
   const LocalTime start = options.clock ? WithMachineUtcOffset(*options.clock) : CurrentLocalTime();
   if (!OpenFlightLogs(g_strStorageFolder, start, TrackHeaderFor(g_strStorageFolder), false)) {
     const LogFile& failed = g_fileTrack.IsOpen() ? g_fileAccel : g_fileTrack;
