@@ -27,8 +27,9 @@ for patch in "${patches[@]}"; do
     caught="(does not build)"
   else
     ctest --test-dir "$work/build" -j "$(nproc)" --timeout 120 >"$work/$name.test.log" 2>&1 || true
-    sed -nE 's/^[[:space:]]*[0-9]+ - ([^ ]+) \(.*/\1/p' \
-        "$work/$name.test.log" | sort >"$work/$name.caught"
+    # The failed tests only (ctest lists skipped ones the same way above them).
+    sed -n '/The following tests FAILED:/,$p' "$work/$name.test.log" |
+      sed -nE 's/^[[:space:]]*[0-9]+ - ([^ ]+) \(.*/\1/p' | sort >"$work/$name.caught"
     count=$(wc -l <"$work/$name.caught")
     caught=""
     [ "$count" -eq 0 ] || caught="$count: $(head -3 "$work/$name.caught" | paste -sd' ' -)"
