@@ -20,6 +20,7 @@ std::atomic<double> g_dClimbPeak{0};
 std::atomic<double> g_dThermalDist{0};
 std::atomic<double> g_dThermalBearing{0};
 double g_dStartDist = 0;
+CircleWind g_circleWind;
 
 double g_dTimeBase = 0;
 bool g_bTimeBasePending = true;
@@ -94,6 +95,7 @@ void ResetFlightValues() {
   g_dThermalDist = 0;
   g_dThermalBearing = 0;
   g_dStartDist = 0;
+  g_circleWind = CircleWind{};
   g_dTimeBase = 0;
   g_bTimeBasePending = true;
   g_nRedrawCount = 0;

@@ -50,6 +50,16 @@ extern std::atomic<double> g_dThermalDist;    // to the predicted thermal [km]
 extern std::atomic<double> g_dThermalBearing; // to the thermal, relative to the heading [deg]
 extern double g_dStartDist;                   // to the start point [km]
 
+// The wind fitted to the circles flown in thermals (flight/circle_wind.h),
+// beside the four-sector estimate above, which it leaves as it is. Read by
+// the display texts on the acquisition thread, its one writer.
+struct CircleWind {
+  double dFromDir = 0;   // where the wind comes from [deg 0..360), as the pilot reads it
+  double dSpeed = 0;     // [m/s]
+  bool bFitted = false;  // a circle has been fitted since the start
+};
+extern CircleWind g_circleWind;
+
 // Written by the acquisition loop itself.
 extern double g_dTimeBase;                    // first non-zero GPRMC time [s since midnight]
 extern bool g_bTimeBasePending;               // the time base is not yet taken

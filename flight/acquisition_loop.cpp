@@ -9,6 +9,7 @@
 #include "device/gm130api.h"
 #include "device/sensors.h"
 #include "flight/air_data.h"
+#include "flight/circle_wind.h"
 #include "flight/fix_acceptance.h"
 #include "flight/navigation.h"
 #include "flight/nmea_reader.h"
@@ -193,6 +194,8 @@ void AcquisitionLoop::RecordAcceptedFix() {
       m_elapsed.Elapsed(static_cast<int>(g_dTimeBase), SecondsOfDay(m_state.dTime));
   g_dVario = ComputeVario(m_state.dAltBaro, elapsed);
   EstimateWind(m_state.dCourse, m_state.dSpeed);
+  m_circleWind.AddFix(m_state.dCourse, m_state.dSpeed, elapsed);
+  g_circleWind = m_circleWind.Result();
   UpdateAirData(m_state.dSpeed, m_state.dCourse, g_dWindDir, g_dWindSpeed);
 
   if (++g_nRedrawCount > 3) {

@@ -4,7 +4,8 @@
 //
 //   navigation (on the previous fix) -> read GPRMC -> time base -> barometer
 //   -> display texts -> acceptance -> B record, acceleration record
-//   -> vario -> wind -> air data -> repaint request every fourth fix
+//   -> vario -> wind (four sectors, then circles) -> air data
+//   -> repaint request every fourth fix
 //
 // GPGGA sentences only refresh the GPS altitude; every other sentence is
 // ignored. The loop runs on its own thread until it is asked to stop or its
@@ -22,6 +23,7 @@
 #include "base/byte_source.h"
 #include "base/time_of_day.h"
 #include "display/display_texts.h"
+#include "flight/circle_wind.h"
 
 // What the loop needs of the main window. Both calls come from the
 // acquisition thread; the window hands them over to its own thread.
@@ -90,6 +92,7 @@ class AcquisitionLoop {
   AcquisitionState m_state;
   FieldTexts m_texts;
   ElapsedClock m_elapsed;
+  CircleWindEstimator m_circleWind;
   bool m_bInSentence = false;   // a "$" has opened the text being assembled
   std::size_t m_nStar = std::string::npos;   // where its "*" stands, once it has come
   std::string m_strLastRmcTime;   // hhmmss of the last GPRMC cycle
