@@ -35,6 +35,7 @@ enum class Row {
   kCompassCorrected,  // "FIm "
   kStartDist,         // "S0 "
   kStartBearing,      // "A0 "
+  kCircleWind,        // "Wc ", the wind fitted to the circles flown
 };
 
 enum Field { kTop, kMiddle, kBottom };
@@ -43,7 +44,7 @@ enum Field { kTop, kMiddle, kBottom };
 // different values in different fields from code 7 on. Columns: top, middle,
 // bottom field.
 using R = Row;
-constexpr std::array<std::array<Row, 3>, 17> kRows = {{
+constexpr std::array<std::array<Row, 3>, 18> kRows = {{
     /*  0 */ {R::kSpeed,          R::kSpeed,           R::kSpeed},
     /*  1 */ {R::kAltGps,         R::kAltGps,          R::kAltGps},
     /*  2 */ {R::kCourse,         R::kCourse,          R::kCourse},
@@ -58,9 +59,10 @@ constexpr std::array<std::array<Row, 3>, 17> kRows = {{
     /* 11 */ {R::kSpeedToSink,    R::kThermalDist,     R::kThermalDist},
     /* 12 */ {R::kBattery,        R::kThermalBearing,  R::kThermalBearing},
     /* 13 */ {R::kAltBaroTight,   R::kAltBaroTight,    R::kAltBaro},
-    /* 14 */ {R::kAirspeed,       R::kSpeedAlone,      R::kCompassCorrected},
-    /* 15 */ {R::kSpeedAlone,     R::kSpeedAlone,      R::kStartDist},
+    /* 14 */ {R::kAirspeed,       R::kCircleWind,      R::kCompassCorrected},
+    /* 15 */ {R::kCircleWind,     R::kSpeedAlone,      R::kStartDist},
     /* 16 */ {R::kSpeedAlone,     R::kSpeedAlone,      R::kStartBearing},
+    /* 17 */ {R::kSpeedAlone,     R::kSpeedAlone,      R::kCircleWind},
 }};
 
 Row RowOf(Field field, int code) {
@@ -120,6 +122,12 @@ void StoreRowText(Row row, const AcquisitionState& s, std::string& text) {
       break;
     case Row::kStartDist: text = "S0 " + FormatFixed(g_dStartDist, 4, 1); break;
     case Row::kStartBearing: text = "A0 " + FormatFixed(s.dBearingStart, 4, 0); break;
+    case Row::kCircleWind: {
+      const CircleWind wind = g_circleWind;
+      text = wind.bFitted ? "Wc " + FormatFixed(wind.dFromDir, 3, 0) + "/" + FormatFixed(wind.dSpeed, 3, 1)
+                          : "Wc --";  // no circle flown yet
+      break;
+    }
   }
 }
 

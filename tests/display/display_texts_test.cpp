@@ -40,15 +40,15 @@ class DisplayTextsTest : public FlightTest, public ScriptedSensors {
 
 TEST_F(DisplayTextsTest, EveryCodeOfEveryField) {
   const struct { int code; const char* shown; } rows[] = {
-      {-1, " 41| 41| 41"}, {17, " 41| 41| 41"},  // no selection, past the list
+      {-1, " 41| 41| 41"}, {18, " 41| 41| 41"},  // no selection, past the list
       {0, "V  41|V  41|V  41"}, {1, "H  523|H  523|H  523"}, {2, "K   8|K   8|K   8"},
       {3, "Wd 270|Wd 270|Wd 270"}, {4, "Wf  3|Wf  3|Wf  3"},
       {5, "E01131.000|E01131.000|E01131.000"}, {6, "N5535.111|N5535.111|N5535.111"},
       {7, "123519|T 123519|T 123519"}, {8, "Var 1.3|Var 1.3|Var 1.3"},
       {9, "FI 275|TAS  61|TAS  61"}, {10, "WX  53|Var 1.3|Var 1.3"},
       {11, "Var 1.3|Dist 0.8|Dist 0.8"}, {12, "Bat  87|Ugol -13|Ugol -13"},
-      {13, "Hb1234|Hb1234|Hb 1234"}, {14, "TAS  61| 41|FIm  363"}, {15, " 41| 41|S0  2.3"},
-      {16, " 41| 41|A0  -45"},
+      {13, "Hb1234|Hb1234|Hb 1234"}, {14, "TAS  61|Wc --|FIm  363"}, {15, "Wc --| 41|S0  2.3"},
+      {16, " 41| 41|A0  -45"}, {17, " 41| 41|Wc --"},  // no circle flown yet
   };
   for (const auto& row : rows) EXPECT_EQ(Show(row.code, row.code, row.code), row.shown);
   batteryPresent = false;
@@ -66,6 +66,9 @@ TEST_F(DisplayTextsTest, WindFromSinkingAndMissingData) {
       {[](auto& s) { g_dVario = -1.0; s.dSpeed = 36; }, 11, 8, 10, "d/H  36|D/H  10|d/H  36"},
       {[](auto& s) { s.strLonText.clear(); s.strLatText.clear(); }, 5, 6, 5, "E|N|E"},
       {[](auto&) { g_dCompassDir = -10; }, 0, 1, 14, "V  41|H  523|FIm   -5"},  // not wrapped
+      // The circles' wind is where it comes from, as fitted: not the sectors' wind.
+      {[](auto&) { g_circleWind = {270.4, 4.24, true}; }, 15, 14, 17, "Wc 270/4.2|Wc 270/4.2|Wc 270/4.2"},
+      {[](auto&) { g_circleWind = {5, 12.36, true}; }, 15, 3, 17, "Wc   5/12.4|Wd 270|Wc   5/12.4"},
   };
   for (const auto& row : rows) {
     SetUp();  // a fresh cockpit for each row
