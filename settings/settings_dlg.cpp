@@ -58,21 +58,22 @@ const QStringList& CSettingsDlg::BaudEntries() {
 const QStringList& CSettingsDlg::TopFieldEntries() {
   static const QStringList entries = {"Speed", "Altitude", "Course", "WindD", "WindF",
                                       "Long",  "Latit",    "Time",   "D/H",   "FI",
-                                      "WX",    "d/H",      "batt",   "AltBar", "TAS"};
+                                      "WX",    "d/H",      "batt",   "AltBar", "TAS",
+                                      "WindC"};
   return entries;
 }
 
 const QStringList& CSettingsDlg::MiddleFieldEntries() {
   static const QStringList entries = {"Speed", "Altitude", "Course", "WindD", "WindF",
                                       "Long",  "Latit",    "Time",   "D/H",   "TAS",
-                                      "d/H",   "Dist",     "Ugol",   "AltBar"};
+                                      "d/H",   "Dist",     "Ugol",   "AltBar", "WindC"};
   return entries;
 }
 
 const QStringList& CSettingsDlg::BottomFieldEntries() {
   static const QStringList entries = {"Speed", "Altitude", "Course", "WindD", "WindF", "Long",
                                       "Latit", "Time",     "D/H",    "TAS",   "d/H",   "Dist",
-                                      "Ugol",  "AltBar",   "Fim",    "D2S",   "A2S"};
+                                      "Ugol",  "AltBar",   "Fim",    "D2S",   "A2S",   "WindC"};
   return entries;
 }
 

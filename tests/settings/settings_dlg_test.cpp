@@ -44,7 +44,10 @@ TEST_F(SettingsDlgTest, ListsHoldTheirEntriesAndShowTheCurrentSettings) {
   };
   EXPECT_EQ(QStringList({entries(dlg.m_cbComPort, 0), entries(dlg.m_cbBaud, 9), entries(dlg.m_cbField1, 9),
                          entries(dlg.m_cbField2, 9), entries(dlg.m_cbField3, 16)}),
-            QStringList({"Com1: /9", "115200/10", "FI/15", "TAS/14", "A2S/17"}));
+            QStringList({"Com1: /9", "115200/10", "FI/16", "TAS/15", "A2S/18"}));
+  // The wind of the circles flown, last in each field's list.
+  EXPECT_EQ(QStringList({entries(dlg.m_cbField1, 15), entries(dlg.m_cbField2, 14), entries(dlg.m_cbField3, 17)}),
+            QStringList({"WindC/16", "WindC/15", "WindC/18"}));
 
   g_nFieldSel3 = 40;  // outside its list: no selection
   g_bSound = 2;       // only exactly 1 checks the box
