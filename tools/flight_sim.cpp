@@ -7,7 +7,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMetresPerDegree = 1852.0 * 60;  // of latitude
-constexpr double kAirspeed = 10.0;     // [m/s], a paraglider's trim speed
 constexpr double kGlideSink = 1.1;     // [m/s]
 constexpr double kCircleSeconds = 20;  // one full turn in a thermal
 constexpr double kThermalBank = 35;    // [deg]
@@ -44,7 +43,7 @@ std::string WithChecksum(const std::string& body) {
 }  // namespace
 
 FlightSimulator::FlightSimulator(const FlightSimOptions& options)
-    : m_options(options), m_random(options.seed), m_altitude(options.altitude) {
+    : m_options(options), m_random(options.seed), m_noise(options.seed), m_altitude(options.altitude) {
   m_fix.second = options.startSecond;
   m_fix.year = options.year, m_fix.month = options.month, m_fix.day = options.day;
   m_fix.lat = options.lat, m_fix.lon = options.lon;
@@ -54,6 +53,13 @@ FlightSimulator::FlightSimulator(const FlightSimOptions& options)
 
 double FlightSimulator::Uniform(double low, double high) {
   return low + (high - low) * (static_cast<double>(m_random()) / 4294967296.0);
+}
+
+double FlightSimulator::Gaussian() {
+  // Box and Muller's transform of two uniform numbers in (0, 1].
+  const auto uniform = [this] { return (static_cast<double>(m_noise()) + 1) / 4294967296.0; };
+  const double radius = std::sqrt(-2 * std::log(uniform()));
+  return radius * std::cos(2 * kPi * uniform());
 }
 
 void FlightSimulator::StartPhase() {
@@ -101,9 +107,11 @@ SimFix FlightSimulator::Next() {
     SimFix now = m_fix;
     now.altitude = static_cast<int>(std::lround(m_altitude));
     // Ground track: the air's motion plus the wind's (which blows from windFrom).
-    const double north = kAirspeed * std::cos(Rad(now.heading)) -
+    const double airspeed =
+        m_options.airspeed + (m_options.airspeedNoise > 0 ? m_options.airspeedNoise * Gaussian() : 0);
+    const double north = airspeed * std::cos(Rad(now.heading)) -
                          m_options.windSpeed * std::cos(Rad(m_options.windFrom));
-    const double east = kAirspeed * std::sin(Rad(now.heading)) -
+    const double east = airspeed * std::sin(Rad(now.heading)) -
                         m_options.windSpeed * std::sin(Rad(m_options.windFrom));
     now.groundSpeed = std::hypot(north, east);
     now.course = Compass(Deg(std::atan2(east, north)));

@@ -24,6 +24,10 @@ struct FlightSimOptions {
   std::uint32_t seed = 1;
   double windFrom = 240;       // where the wind comes from [deg]
   double windSpeed = 4;        // [m/s]
+  double airspeed = 10;        // [m/s], a paraglider's trim speed
+  // RMS of the airspeed's random deviation at each fix, drawn afresh at
+  // every fix [m/s]: the air's small gusts and the pilot's hands. 0: steady.
+  double airspeedNoise = 0;
   int duration = 1800;         // fixes, one a second
   int startSecond = 12 * 3600; // UTC seconds since midnight of the first fix
   int year = 2026, month = 7, day = 15;  // UTC date of the first fix
@@ -71,9 +75,11 @@ class FlightSimulator {
   void StartGlide();
   void StartThermal();
   double Uniform(double low, double high);  // the same on every standard library
+  double Gaussian();                        // mean 0, RMS 1, from its own generator
 
   FlightSimOptions m_options;
   std::mt19937 m_random;
+  std::mt19937 m_noise;  // apart, so that the noise leaves the flight's course as it was
   SimFix m_fix;
   double m_altitude;           // [m] at the next fix
   double m_verticalSpeed = 0;  // [m/s] at the next fix

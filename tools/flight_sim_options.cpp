@@ -64,6 +64,10 @@ std::string ParseSimOptions(int argc, char** argv, SimOptions& options) {
         arg == "--seed"       ? Parse(value, flight.seed)
         : arg == "--wind"     ? ParsePair(value, flight.windFrom, flight.windSpeed) &&
                                 flight.windSpeed >= 0 && flight.windSpeed < 30
+        : arg == "--airspeed" ? Parse(value, flight.airspeed) && flight.airspeed >= 5 &&
+                                flight.airspeed <= 80
+        : arg == "--airspeed-noise" ? Parse(value, flight.airspeedNoise) && flight.airspeedNoise >= 0 &&
+                                      flight.airspeedNoise < 5
         : arg == "--duration" ? Parse(value, flight.duration) && flight.duration > 0
         : arg == "--start"    ? ParseTime(value, flight.startSecond)
         : arg == "--place"    ? ParsePair(value, flight.lat, flight.lon) && flight.lat > -85 &&

@@ -22,8 +22,9 @@ inline constexpr const char* kSimUsage =
     "usage: flight-sim nmea [FLIGHT]\n"
     "       flight-sim run --storage DIR [--com N] [--speed X] [--baro-noise HPA]\n"
     "                      [--file F.nmea | FLIGHT]\n"
-    "FLIGHT: [--seed N] [--wind FROM,SPEED] [--duration SECONDS] [--start HH:MM:SS]\n"
-    "        [--place LAT,LON] [--talker GP|GN] [--vertical RATE:SECONDS[,RATE:SECONDS...]]\n";
+    "FLIGHT: [--seed N] [--wind FROM,SPEED] [--airspeed M/S] [--airspeed-noise M/S]\n"
+    "        [--duration SECONDS] [--start HH:MM:SS] [--place LAT,LON] [--talker GP|GN]\n"
+    "        [--vertical RATE:SECONDS[,RATE:SECONDS...]]\n";
 
 // "" when the arguments were understood, else what was wrong.
 std::string ParseSimOptions(int argc, char** argv, SimOptions& options);
