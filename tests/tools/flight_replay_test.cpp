@@ -12,7 +12,6 @@
 #include "tests/support/flight_test.h"
 #include "tests/support/igc_reader.h"
 #include "tests/support/temp_dir.h"
-#include "tools/flight_sim.h"
 
 namespace {
 
@@ -111,24 +110,6 @@ TEST(FlightReplayTest, TheIgcReaderDatesEachFlightWithItsFirstFix) {
       EXPECT_EQ(reading->date, date) << reading->message;
     }
   }
-}
-
-// The wind of the circles on the printed lines: "--" until the first
-// circle, then where the wind comes from and its speed, in every field.
-TEST(FlightReplayTest, PrintShowsTheWindOfTheCirclesInItsOwnEntry) {
-  TempDir tmp;
-  FlightSimOptions options;
-  options.windFrom = 290, options.windSpeed = 5, options.duration = 300;
-  FlightSimulator flight(options);
-  std::string nmea;
-  while (!flight.Done()) nmea += SimNmea(flight.Next(), options.talker);
-  WriteFileBytes(tmp / "sim.nmea", nmea);
-  const RunResult run = RunReplay(tmp, {"--out", tmp.Path().string(), "--print", "--fields", "15,14,17",
-                                        (tmp / "sim.nmea").string()});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out.rfind("Wc --|Wc --|Wc --\n", 0), 0u);
-  EXPECT_NE(run.out.find("\nWc 290/5.0|Wc 290/5.0|Wc 290/5.0\n"), std::string::npos);
-  EXPECT_EQ(run.out.substr(run.out.size() - 33), "Wc 290/5.0|Wc 290/5.0|Wc 290/5.0\n");
 }
 
 }  // namespace
