@@ -46,8 +46,7 @@ struct Glider {
 // is the wind, fitted at the fix that completes the turn, not before.
 TEST(CircleWindTest, AFullCircleGivesTheWindItWasFlownIn) {
   const struct { double from, speed, turn, endAirspeed; } cases[] = {
-      {240, 4, 360, 0}, {240, 4, -360, 0}, {0, 7, 360, 0}, {90, 2, -360, 0}, {175, 8.5, 360, 0},
-      {300, 0.5, 360, 0}, {240, 4, 360, 11.8}, {60, 5, -360, 8.3}};
+      {240, 4, 360, 0}, {0, 7, -360, 0}, {175, 8.5, 360, 0}, {300, 0.5, -360, 0}, {60, 5, 360, 11.8}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.from) + " " + std::to_string(c.speed) + " " + std::to_string(c.turn));
     Glider g;
