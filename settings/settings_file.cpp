@@ -1,7 +1,5 @@
 #include "settings/settings_file.h"
 
-#include <algorithm>
-
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -9,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -83,21 +82,27 @@ SettingsRecord ParseFixedColumns(std::u16string_view record) {
                      Columns(record, 20, 1), Columns(record, 22, 2)});
 }
 
-// A record longer than the fixed columns: the seven numbers are the fields
-// after the last seven commas, the port name is everything before them.
-bool ParseLongRecord(std::u16string_view record, SettingsRecord& settings) {
+// A record longer than the fixed columns: the eight fields between its
+// commas. False unless there are exactly eight.
+bool ParseWideRecord(std::u16string_view record, SettingsRecord& settings) {
   std::array<std::u16string_view, kRecordFields> fields;
-  std::size_t end = record.size();
-  for (int i = kRecordFields - 1; i > 0; --i) {
-    if (end == 0) return false;
-    const std::size_t comma = record.rfind(u',', end - 1);
-    if (comma == std::u16string_view::npos) return false;
-    fields[i] = record.substr(comma + 1, end - comma - 1);
-    end = comma;
+  std::size_t start = 0;
+  for (int i = 0; i < kRecordFields; ++i) {
+    const std::size_t comma = record.find(u',', start);
+    if ((comma == std::u16string_view::npos) != (i == kRecordFields - 1)) return false;
+    fields[i] = record.substr(start, comma == std::u16string_view::npos ? comma : comma - start);
+    start = comma + 1;
   }
-  fields[0] = record.substr(0, end);
   settings = FromFields(fields);
   return true;
+}
+
+// The port names the settings dialog sets, and the five blanks it writes
+// when OK is pressed after a start without a port.
+bool IsDialogPortName(std::string_view port) {
+  return port == "     " ||
+         (port.size() == 5 && port.substr(0, 3) == "COM" && port[3] >= '1' && port[3] <= '9' &&
+          port[4] == ':');
 }
 
 // Reads the whole (small) file; false when it cannot be opened or read.
@@ -228,23 +233,25 @@ std::string FormatSettingsRecord(const SettingsRecord& s) {
          FormatInt(s.bSound, 1) + "," + FormatInt(s.fieldSel3, 2);
 }
 
-SettingsRecord ParseSettingsRecord(std::u16string_view record) {
+std::optional<SettingsRecord> ParseSettingsRecord(std::u16string_view record) {
   SettingsRecord settings;
-  if (record.size() > kFixedRecordChars && ParseLongRecord(record, settings)) return settings;
-  return ParseFixedColumns(record.substr(0, kFixedRecordChars));
+  if (record.size() <= kFixedRecordChars) {
+    settings = ParseFixedColumns(record);
+  } else if (!ParseWideRecord(record, settings)) {
+    return std::nullopt;
+  }
+  // Only what the writer itself writes for these values is a record: that
+  // leaves no room for stray characters, missing or extra separators, a cut
+  // or padded column, leading zeros or a plus sign, and every record that
+  // is read saves back to the very same file.
+  if (!IsDialogPortName(settings.comPort) || settings.baudRate <= 0 ||
+      Utf8ToUtf16(FormatSettingsRecord(settings)) != record) {
+    return std::nullopt;
+  }
+  return settings;
 }
 
 namespace {
-
-// What a card can do to the file: no record at all, characters that no
-// settings record holds, a record cut before its eight values, no rate.
-bool IsDamaged(std::u16string_view record, const SettingsRecord& parsed) {
-  if (record.empty() || parsed.baudRate <= 0) return true;
-  for (const char16_t c : record) {
-    if (c < 0x20 || c > 0x7e) return true;
-  }
-  return record.size() < kFixedRecordChars && std::count(record.begin(), record.end(), u',') < 7;
-}
 
 // The settings of a first start, said to the pilot: a damaged file is no
 // reason to guess at a port or a rate.
@@ -265,13 +272,15 @@ void LoadSettings() {
     g_strComPort = std::string();
     return;
   }
+  // Two bytes a character: an odd byte is none the writer left.
+  if (bytes.size() % 2 != 0) return StartWithDefaults("is damaged");
   std::u16string record;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
     record.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
   }
-  const SettingsRecord parsed = ParseSettingsRecord(record);
-  if (IsDamaged(record, parsed)) return StartWithDefaults("is damaged");
-  ApplySettings(parsed);
+  const std::optional<SettingsRecord> settings = ParseSettingsRecord(record);
+  if (!settings) return StartWithDefaults("is damaged");
+  ApplySettings(*settings);
 }
 
 void SaveSettings() {

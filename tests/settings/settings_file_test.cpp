@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,11 @@
 #include "settings/storage_path.h"
 #include "tests/support/flight_test.h"
 #include "tests/support/temp_dir.h"
+
+// A failing comparison shows the settings as the record text they make.
+void PrintTo(const SettingsRecord& settings, std::ostream* out) {
+  *out << '"' << FormatSettingsRecord(settings) << '"';
+}
 
 namespace {
 
@@ -44,7 +50,7 @@ TEST_F(SettingsFileTest, SavedSettingsReadBackUnchanged) {
       {{"COM2:", 9600, 1, 4, 14, 10, 0, 12}, "COM2:, 9600,1,4,14,10,0,12"},
       {{"COM7:", 9600, 6, 3, 15, 14, 1, 17}, "COM7:, 9600,6,3,15,14,1,17"},  // the last entries, "WindC"
       {{"COM1:", 4800, 0, 0, -1, 2, 1, -1}, "COM1:, 4800,0,0,-1,2,1,-1"},
-      {{"/dev/ttyUSB0", 115200, 3, 9, 11, 1, 1, 7}, "/dev/ttyUSB0,115200,3,9,11,1,1, 7"},
+      {{"COM9:", 115200, 8, 9, 15, 14, 1, 17}, "COM9:,115200,8,9,15,14,1,17"},  // the lists' last codes
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.written);
@@ -61,25 +67,58 @@ TEST_F(SettingsFileTest, SavedSettingsReadBackUnchanged) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
-// Records of at most 24 characters are read by their fixed columns, each as an integer
-// (leading spaces, a sign, digits up to the first non-digit); no digits or no column give 0.
-TEST_F(SettingsFileTest, LoadReadsEachFixedColumnOnItsOwn) {
-  const struct { const char* name; const char* text; SettingsRecord expected; } cases[] = {
-      {"no file: only the port name is emptied", nullptr, {"", 9600, 1, 4, 0, 1, 1, 3}},
-      {"cut inside bottom code", "COM3:, 4800,2,1,5,6,0,1", {"COM3:", 4800, 2, 1, 5, 6, 0, 1}},
-      {"separators are not checked", "COM7:x 9600x6x3x0x1x1x 3", kExample},
-      {"letters and blanks", "COM7:,19200,x,3, ,1,+, 7", {"COM7:", 19200, 0, 3, 0, 1, 0, 7}},
-      // What the older writer left for 115200 bit/s, the first 24 characters of
-      // "COM7:,115200,6,9,0,1,1, 3": every column after the baud holds a separator.
-      {"cut 115200 record", "COM7:,115200,6,9,0,1,1, ", {"COM7:", 11520, 0, 0, 0, 0, 0, 0}},
+// Only a record the program writes is taken as settings: numbers outside the
+// lists are kept as they stand (the dialog shows no selection for them), but a
+// file the card has damaged gives the settings of a first start and says so.
+TEST_F(SettingsFileTest, LoadTakesOnlyRecordsTheProgramWrites) {
+  const SettingsRecord kDamaged{"", 9600, 1, 4, 0, 1, 1, 3};
+  // Read between its last commas, this text gave settings that changed at every save.
+  const std::string kFuzzed =
+      "COM7:,115100,6,200,6,:_115200,67:,115115100,6,200,6,:_115200,67:,115100,6,200,6,9,0,"
+      "20COM7:,115100,6,200,6,:_115200,67100,6,200,6,9,0,200,6,9,0,1,1, 30,6,9,0,1,1100,6,200,"
+      "6,9,0,20COM7:,115100,6,200,6,:_115200,67100,6,200,6,9,0,200,6,9,0,1,1, 30,6,9,0,1,1, 3";
+  const struct { const char* name; std::string bytes; SettingsRecord expected; } cases[] = {
+      {"positions outside the lists", SettingsFileBytes("COM7:, 9600,6,200,0,1,1, 3"),
+       {"COM7:", 9600, 6, 200, 0, 1, 1, 3}},
+      {"every column at its widest", SettingsFileBytes("COM3:,57600,9,9,9,9,7,99"),
+       {"COM3:", 57600, 9, 9, 9, 9, 7, 99}},
+      {"found by the fuzzer", SettingsFileBytes(kFuzzed), kDamaged},
+      {"port name with a comma", SettingsFileBytes("COM,7:, 9600,6,3,0,1,1, 3"), kDamaged},
+      {"port name of a device", SettingsFileBytes("/dev/ttyUSB0,115200,3,9,1,1,1, 7"), kDamaged},
+      {"no port of the list", SettingsFileBytes("COM0:, 9600,6,3,0,1,1, 3"), kDamaged},
+      {"letter in the rate", SettingsFileBytes("COM7:, 96x0,6,3,0,1,1, 3"), kDamaged},
+      {"blank for a position", SettingsFileBytes("COM7:, 9600, ,3,0,1,1, 3"), kDamaged},
+      {"other separators", SettingsFileBytes("COM7:x 9600x6x3x0x1x1x 3"), kDamaged},
+      {"leading zero", SettingsFileBytes("COM7:,09600,6,3,0,1,1, 3"), kDamaged},
+      {"no rate", SettingsFileBytes("COM7:,    0,6,3,0,1,1, 3"), kDamaged},
+      {"cut inside bottom code", SettingsFileBytes("COM3:, 4800,2,1,5,6,0,1"), kDamaged},
+      {"cut after an odd byte", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3") + "3", kDamaged},
+      // The first 24 characters of the 115200 record, as the handheld left it.
+      {"115200 cut to 24", SettingsFileBytes("COM7:,115200,6,9,0,1,1, "), kDamaged},
+      {"wide rate padded", SettingsFileBytes("COM7:, 115200,6,9,0,1,1, 3"), kDamaged},
+      {"wide, bottom unpadded", SettingsFileBytes("COM7:,115200,6,9,0,1,1,3"), kDamaged},
+      {"a ninth value", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3,1"), kDamaged},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ResetToInitialValues();
-    if (c.text) WriteFileBytes(File(), SettingsFileBytes(c.text));
+    messages.clear();
+    WriteFileBytes(File(), c.bytes);
     LoadSettings();
     EXPECT_EQ(CurrentSettings(), c.expected);
+    if (c.expected == kDamaged) {
+      EXPECT_EQ(messages, std::vector<std::string>{"TermIni.INI is damaged: the default settings "
+                                                   "are used; choose the GPS port with \"set\""});
+    } else {
+      EXPECT_TRUE(messages.empty());
+    }
   }
+  ResetToInitialValues();  // without a file only the port name is emptied, silently
+  messages.clear();
+  std::filesystem::remove(File());
+  LoadSettings();
+  EXPECT_EQ(CurrentSettings(), kDamaged);
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST(StoragePathTest, PathComponentIsTheTextBetweenTwoBackslashes) {
