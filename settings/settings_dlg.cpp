@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
+#include <QStyledItemDelegate>
 
 #include "base/settings_values.h"
 #include "settings/settings_file.h"
@@ -31,6 +32,10 @@ QComboBox* MakeList(QWidget* parent, const QStringList& entries) {
   list->addItems(entries);
   list->setMinimumHeight(kTouchHeight);
   list->setMaxVisibleItems(entries.size());
+  // Entries drawn as the rows of a list rather than as menu items: a row
+  // takes the selection colours, so the open list marks the current entry
+  // (the application's look makes that inverse, black on white).
+  list->setItemDelegate(new QStyledItemDelegate(list));
   return list;
 }
 
