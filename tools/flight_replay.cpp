@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/program_version.h"
 #include "base/settings_values.h"
 #include "device/sensor_backend.h"
 #include "device/sensors.h"
@@ -50,7 +51,11 @@ int main(int argc, char** argv) {
   const std::string usageError =
       ParseReplayOptions(std::vector<std::string>(argv + 1, argv + argc), options);
   if (options.help) {
-    std::printf("%s\n", kReplayUsage);
+    std::fputs(kReplayHelp, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("flight-replay %s\n", kProgramVersion);
     return 0;
   }
   if (!usageError.empty()) {

@@ -9,6 +9,7 @@
 //                                  the barometer about 100 times a second
 // FLIGHT: --seed N  --wind FROM,SPEED  --duration SECONDS  --start HH:MM:SS
 //         --place LAT,LON  --talker GP|GN  --vertical RATE:SECONDS[,...]
+//   flight-sim --help | --version
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include <thread>
 
 #include "base/number_text.h"
+#include "base/program_version.h"
 #include "flight/nmea_reader.h"
 #include "tools/flight_sim.h"
 #include "tools/flight_sim_options.h"
@@ -154,6 +156,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "flight-sim: %s\n%s", problem.c_str(), kSimUsage);
     return 2;
   }
+  if (options.help) return std::fputs(kSimHelp, stdout) >= 0 ? 0 : 1;
+  if (options.version) return std::printf("flight-sim %s\n", kProgramVersion) > 0 ? 0 : 1;
   if (options.mode == SimMode::kRun) return Run(options);
   FlightSimulator flight(options.flight);
   while (!flight.Done()) std::fputs(SimNmea(flight.Next(), options.flight.talker).c_str(), stdout);

@@ -51,13 +51,21 @@ bool ParseVertical(std::string_view text, std::vector<VerticalPhase>& phases) {
 }  // namespace
 
 std::string ParseSimOptions(int argc, char** argv, SimOptions& options) {
+  // --help and --version stand in place of the mode or of an option.
+  const auto helpOrVersion = [&options](std::string_view arg) {
+    options.help = arg == "--help" || arg == "-h";
+    options.version = arg == "--version";
+    return options.help || options.version;
+  };
   if (argc < 2) return "nmea or run?";
   const std::string_view mode = argv[1];
+  if (helpOrVersion(mode)) return "";
   if (mode != "nmea" && mode != "run") return "nmea or run, not '" + std::string(mode) + "'";
   options.mode = mode == "run" ? SimMode::kRun : SimMode::kNmea;
   FlightSimOptions& flight = options.flight;
   for (int i = 2; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (helpOrVersion(arg)) return "";
     if (i + 1 >= argc) return std::string(arg) + " needs a value";
     const std::string_view value = argv[++i];
     const bool ok =

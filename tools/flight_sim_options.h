@@ -16,6 +16,8 @@ struct SimOptions {
   double speed = 1;               // run: seconds of flight per second
   std::string file;               // run: a recorded stream in place of the flight
   double baroNoise = 0.012;       // run: the barometer's noise [hPa RMS], an MS5611's at its finest
+  bool help = false;              // --help: print kSimHelp and end
+  bool version = false;           // --version: print the version and end
 };
 
 inline constexpr const char* kSimUsage =
@@ -25,6 +27,47 @@ inline constexpr const char* kSimUsage =
     "FLIGHT: [--seed N] [--wind FROM,SPEED] [--airspeed M/S] [--airspeed-noise M/S]\n"
     "        [--duration SECONDS] [--start HH:MM:SS] [--place LAT,LON] [--talker GP|GN]\n"
     "        [--vertical RATE:SECONDS[,RATE:SECONDS...]]\n";
+
+// --help: what each command and option does (the manual page is made from it).
+inline constexpr const char* kSimHelp =
+    "Usage: flight-sim nmea [FLIGHT]\n"
+    "  or:  flight-sim run --storage DIR [--com N] [--speed X] [--baro-noise HPA]\n"
+    "                      [--file F.nmea | FLIGHT]\n"
+    "A simulated soaring flight for the flight instrument: a paraglider at 36 km/h\n"
+    "through the air, glides and thermals drifting in the wind.\n"
+    "\n"
+    "  nmea    write the flight as NMEA (one RMC and one GGA a second) on standard\n"
+    "          output, as fast as it is made\n"
+    "  run     be a receiver and sensors for the running instrument: DIR/COM<N> is a\n"
+    "          pseudo-terminal sending the flight, DIR/sys a sensor tree (barometer,\n"
+    "          compass, accelerometer, battery); both go when it ends\n"
+    "\n"
+    "Options of run:\n"
+    "      --storage DIR        the instrument's storage folder (required)\n"
+    "      --com N              the port's number, 1 to 9 (default 7)\n"
+    "      --speed X            X seconds of flight a second (default 1)\n"
+    "      --baro-noise HPA     the barometer's noise, hPa RMS, 0 to below 1\n"
+    "                           (default 0.012)\n"
+    "      --file F.nmea        stream a recording, paced by its RMC sentences,\n"
+    "                           in place of the simulated flight\n"
+    "\n"
+    "FLIGHT options:\n"
+    "      --seed N             the random flight's seed; the same seed gives the\n"
+    "                           same flight (default 1)\n"
+    "      --wind FROM,SPEED    where the wind comes from (degrees) and its speed\n"
+    "                           (m/s, below 30; default 240,4)\n"
+    "      --duration SECONDS   the flight's length (default 1800)\n"
+    "      --start HH:MM:SS     the UTC time of the first fix (default 12:00:00)\n"
+    "      --place LAT,LON      where it starts, degrees, south and west negative\n"
+    "                           (default 46.375,8.033)\n"
+    "      --talker GP|GN       the sentences' talker (default GP)\n"
+    "      --vertical RATE:SECONDS[,RATE:SECONDS...]\n"
+    "                           in place of the random glides and thermals: phases\n"
+    "                           of a vertical speed (m/s, within 20) for whole\n"
+    "                           seconds, flown in order and again; a climb is circled\n"
+    "\n"
+    "  -h, --help               show this help and exit\n"
+    "      --version            show the version and exit\n";
 
 // "" when the arguments were understood, else what was wrong.
 std::string ParseSimOptions(int argc, char** argv, SimOptions& options);

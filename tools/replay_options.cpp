@@ -71,6 +71,8 @@ std::string ParseReplayOptions(const std::vector<std::string>& args, ReplayOptio
       optionsEnded = true;
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
+    } else if (arg == "--version" && !hasValue) {
+      options.version = true;
     } else if (arg == "--print" && !hasValue) {
       options.print = true;
     } else if (arg == "--out") {
@@ -91,6 +93,6 @@ std::string ParseReplayOptions(const std::vector<std::string>& args, ReplayOptio
       return "unknown option '" + args[i] + "'";
     }
   }
-  if (options.file.empty() && !options.help) return "no FILE to replay";
+  if (options.file.empty() && !options.help && !options.version) return "no FILE to replay";
   return {};
 }

@@ -17,12 +17,40 @@ struct ReplayOptions {
   bool baroFromGps = false;              // simulated barometer on the GPS altitude
   bool print = false;                    // print the display texts of every GPRMC
   bool help = false;
+  bool version = false;
   std::string file;                      // the recorded NMEA stream, "-" for standard input
 };
 
 inline constexpr const char* kReplayUsage =
     "usage: flight-replay [--out DIR] [--clock YYYY-MM-DDTHH:MM:SS] "
     "[--fields TOP,MIDDLE,BOTTOM] [--baro none|gps] [--print] FILE";
+
+// --help: what each option does (the manual page is made from it).
+inline constexpr const char* kReplayHelp =
+    "Usage: flight-replay [OPTION]... FILE\n"
+    "Re-fly a recorded NMEA stream (FILE, - for standard input) through the\n"
+    "flight instrument's own acquisition loop and write the IGC track log and\n"
+    "the acceleration log it would have written in the air.\n"
+    "\n"
+    "Options:\n"
+    "      --out DIR        the storage folder: the logs go to DIR/FlyData\n"
+    "                       (default: the current folder)\n"
+    "      --clock YYYY-MM-DDTHH:MM:SS\n"
+    "                       the local start time that names the logs and dates the\n"
+    "                       track (default: now), for runs that can be repeated\n"
+    "      --fields TOP,MIDDLE,BOTTOM\n"
+    "                       the three display-field codes (default 0,1,3)\n"
+    "      --baro none|gps  none (default): no barometer, the vario reads 0;\n"
+    "                       gps: a simulated barometer reporting the whole metres\n"
+    "                       of the latest GGA altitude\n"
+    "      --print          one line per RMC sentence with the three display\n"
+    "                       texts, top|middle|bottom\n"
+    "  -h, --help           show this help and exit\n"
+    "      --version        show the version and exit\n"
+    "\n"
+    "An error (unreadable FILE, a folder the logs cannot be created in, a log\n"
+    "record that could not be written) ends with a one-line message and exit\n"
+    "status 1; a bad option exits with status 2.\n";
 
 // Fills `options` from the arguments (without the program name). Returns
 // an error message, or the empty text when the arguments are good.
