@@ -31,8 +31,7 @@ inline constexpr const char* kSimUsage =
 // --help: what each command and option does (the manual page is made from it).
 inline constexpr const char* kSimHelp =
     "Usage: flight-sim nmea [FLIGHT]\n"
-    "  or:  flight-sim run --storage DIR [--com N] [--speed X] [--baro-noise HPA]\n"
-    "                      [--file F.nmea | FLIGHT]\n"
+    "  or:  flight-sim run --storage DIR [OPTION]... [--file F.nmea | FLIGHT]\n"
     "A simulated soaring flight for the flight instrument: a paraglider at 36 km/h\n"
     "through the air, glides and thermals drifting in the wind.\n"
     "\n"
