@@ -2,13 +2,17 @@
 # Makes docs/screenshot.png: the real program in an 800 x 480 window under
 # Xvfb, fed the simulated flight (or a recording) by flight-sim, ten times
 # faster than real time, with its simulated barometer, compass and battery.
-#   scripts/screenshot.sh [RECORDING.nmea]
+# With --settings, docs/settings-list.png instead: "set" tapped and the
+# top line's list opened, its current entry marked.
+#   scripts/screenshot.sh [--settings] [RECORDING.nmea]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+shot=docs/screenshot.png
+if [ "${1:-}" = --settings ]; then shot=docs/settings-list.png; shift; fi
 recording=${1:-}
 [ -z "$recording" ] || [ -f "$recording" ] || { echo "screenshot: no recording '$recording'" >&2; exit 1; }
 
-scripts/install-deps.sh xvfb xauth imagemagick
+scripts/install-deps.sh xvfb xauth imagemagick xdotool
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target flight-instrument flight-sim
 storage=$(mktemp -d)
@@ -27,7 +31,14 @@ sleep 1
 DISPLAY=:77 "$storage/flight-instrument" &
 app=$!
 sleep 30
+if [ "$shot" = docs/settings-list.png ]; then
+  # Where a finger taps on the 800 x 480 screen: "set", then the top line's list.
+  DISPLAY=:77 xdotool mousemove 666 435 click 1
+  sleep 1
+  DISPLAY=:77 xdotool mousemove 596 57 click 1
+  sleep 1
+fi
 mkdir -p docs
-DISPLAY=:77 import -window root docs/screenshot.png
+DISPLAY=:77 import -window root "$shot"
 kill -TERM "$app"; wait "$app" || true
-echo "screenshot: docs/screenshot.png ($(ls "$storage"/FlyData))"
+echo "screenshot: $shot ($(ls "$storage"/FlyData))"
