@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QStringList>
 
 #include "app/signal_closer.h"
 #include "base/flight_values.h"
@@ -153,8 +154,9 @@ void CMainDlg::OnInitDialog() {
         });
     SetSensorBackend(m_pSensors.get());
   }
-  OpenSensors([this](std::string_view message) {
-    m_env.showMessage(this, QString::fromUtf8(message.data(), static_cast<int>(message.size())));
+  QStringList sensorMessages;
+  OpenSensors([&sensorMessages](std::string_view message) {
+    sensorMessages.push_back(QString::fromUtf8(message.data(), static_cast<int>(message.size())));
   });
 
   // The logs open once the barometer is known, whose name the track's
@@ -163,6 +165,10 @@ void CMainDlg::OnInitDialog() {
 
   StartAcquisition();
   m_audio.Start();
+  // A missing sensor is told once the GPS is being read and recorded: an
+  // instrument started at power-on may have nobody to tap OK before
+  // take-off (a board without a compass would otherwise record nothing).
+  for (const QString& message : sensorMessages) m_env.showMessage(this, message);
 }
 
 void CMainDlg::StartAcquisition() {

@@ -72,6 +72,27 @@ TEST_F(MainDlgTest, WithoutASettingsFileTheWindowComesUpEmptyAndReadsNoGps) {
   EXPECT_EQ(g_strSettingsPath, "\\" + storage.Path().string() + "\\TermIni.INI");
 }
 
+// Nobody may be there to tap OK before take-off: a missing sensor is told
+// while the GPS is already being read and recorded.
+TEST_F(MainDlgTest, AMissingSensorIsToldWhileTheGpsIsAlreadyRead) {
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3"));
+  PtyReceiver receiver;
+  Bind(7, receiver.Device());
+  std::vector<bool> readingAtMessage;
+  const CMainDlg* shown = nullptr;
+  StartupEnvironment env = Environment();
+  env.showMessage = [&](QWidget*, const QString& text) {
+    messages.push_back(text);
+    readingAtMessage.push_back(shown->IsAcquisitionRunning());
+  };
+  CMainDlg dlg(nullptr, env);
+  shown = &dlg;
+  dlg.OnInitDialog();
+
+  EXPECT_EQ(messages, QStringList({"Not open sensor bar", "Not open sensor comp"}));
+  EXPECT_EQ(readingAtMessage, std::vector<bool>({true, true}));
+}
+
 TEST_F(MainDlgTest, AProgramWhosePathCannotBeReadKeepsNothing) {
   StartupEnvironment env = Environment();
   env.modulePath = [] { return std::string(); };
