@@ -121,7 +121,7 @@ CircleWindEstimator::Outcome CircleWindEstimator::FitCircle() {
   // The centre is where the air carries the glider; the pilot reads where
   // the wind comes from.
   m_result.dFromDir = std::fmod(RadToDeg(std::atan2(east, north)) + 540, 360);
-  m_result.dSpeed = std::hypot(north, east) * 0.2777777777777778;
+  m_result.dSpeed = std::hypot(north, east) / kKmhPerMs;
   m_result.bFitted = true;
   return Outcome::kFitted;
 }

@@ -18,6 +18,12 @@ std::tm ToTm(const LocalTime& time) {
 
 }  // namespace
 
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 LocalTime CurrentLocalTime() {
   const std::time_t now = std::time(nullptr);
   std::tm tm{};

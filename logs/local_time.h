@@ -26,3 +26,7 @@ struct CalendarDate {
   bool operator==(const CalendarDate&) const = default;
 };
 CalendarDate UtcDateAt(const LocalTime& time);
+
+// Days in `month` (1..12) of `year`, leap years as the Gregorian calendar
+// has them.
+int DaysInMonth(int year, int month);

@@ -21,12 +21,6 @@ std::string TwoDigits(int value) { return FormatInt(value, 2, true); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 }  // namespace
 
 std::string HeaderRecord(std::string_view code, std::string_view value) {

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "logs/local_time.h"
+#include "tools/sim_random.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -15,12 +18,6 @@ constexpr double kLowestGlide = 400;   // [m] below this the next phase is a the
 double Rad(double degrees) { return degrees * kPi / 180; }
 double Deg(double radians) { return radians * 180 / kPi; }
 double Compass(double degrees) { return std::fmod(std::fmod(degrees, 360) + 360, 360); }
-
-int DaysInMonth(int year, int month) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
 
 // ddmm.mmmm (or dddmm.mmmm) and its hemisphere letter.
 std::string Position(double degrees, int degreeDigits, char positive, char negative) {
@@ -55,12 +52,7 @@ double FlightSimulator::Uniform(double low, double high) {
   return low + (high - low) * (static_cast<double>(m_random()) / 4294967296.0);
 }
 
-double FlightSimulator::Gaussian() {
-  // Box and Muller's transform of two uniform numbers in (0, 1].
-  const auto uniform = [this] { return (static_cast<double>(m_noise()) + 1) / 4294967296.0; };
-  const double radius = std::sqrt(-2 * std::log(uniform()));
-  return radius * std::cos(2 * kPi * uniform());
-}
+double FlightSimulator::Gaussian() { return StandardGaussian(m_noise); }
 
 void FlightSimulator::StartPhase() {
   if (m_options.vertical.empty()) {

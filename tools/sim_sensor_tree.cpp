@@ -5,6 +5,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "tools/sim_random.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -55,12 +57,7 @@ void SimSensorTree::Put(const fs::path& file, const std::string& value) {
   fs::rename(fresh, file, ignored);
 }
 
-double SimSensorTree::Gaussian() {
-  // Box and Muller's transform of two uniform numbers in (0, 1].
-  const auto uniform = [this] { return (static_cast<double>(m_random()) + 1) / 4294967296.0; };
-  const double radius = std::sqrt(-2 * std::log(uniform()));
-  return radius * std::cos(2 * kPi * uniform());
-}
+double SimSensorTree::Gaussian() { return StandardGaussian(m_random); }
 
 void SimSensorTree::UpdatePressure(double altitude) {
   const double noise = m_pressureNoise_kPa > 0 ? m_pressureNoise_kPa * Gaussian() : 0;
