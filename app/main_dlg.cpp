@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <sys/eventfd.h>
 #include <unistd.h>
 #include <utility>
@@ -16,7 +17,9 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
 
+#include "app/screen_choice.h"
 #include "app/signal_closer.h"
 #include "base/flight_values.h"
 #include "base/settings_values.h"
@@ -24,6 +27,7 @@
 #include "device/sensors.h"
 #include "display/panel_widget.h"
 #include "logs/flight_logs.h"
+#include "logs/log_file.h"
 #include "settings/settings_file.h"
 #include "settings/storage_path.h"
 
@@ -40,6 +44,14 @@ constexpr UnitRect kField3{0, 21, 30, 8};
 constexpr UnitRect kSetButton{20, 30, 10, 7};
 // The panel takes the band below the fields, beside the button.
 constexpr UnitRect kPanel{0, 29, 20, 8};
+
+// A sensor missing at start-up is looked for again this often.
+constexpr int kSensorSearchMs = 1000;
+// Without a screen, whether one has come is looked at this often; the
+// flight is handed over to a run on it after the next fix, or after this
+// long without one.
+constexpr int kScreenWatchMs = 5000;
+constexpr int kFixWaitMs = 2000;
 
 QLabel* MakeField(QWidget* parent) {
   auto* label = new QLabel(parent);
@@ -68,6 +80,12 @@ StartupEnvironment StartupEnvironment::Default() {
     QMessageBox::information(owner, QGuiApplication::applicationDisplayName(), text,
                              QMessageBox::Ok);
   };
+  const Launch& launch = ThisLaunch();
+  if (launch.headless) {
+    env.screenAppeared = [wanted = launch.wantedPlatform] { return !ChooseScreen(wanted).headless; };
+  }
+  env.takeover = launch.takeover;
+  env.handOver = ExecTakeover;
   return env;
 }
 
@@ -99,6 +117,7 @@ CMainDlg::CMainDlg(QWidget* parent, StartupEnvironment environment)
 
 CMainDlg::~CMainDlg() {
   StopAcquisition();
+  SetLogErrorHandler(nullptr);
   if (m_pSensors) {
     SetSensorBackend(nullptr);
     m_pSensors.reset();   // stops the barometer's sampling before the fast vario goes
@@ -127,6 +146,12 @@ void CMainDlg::OnInitDialog() {
   SetSettingsMessageHook([this](const std::string& message) {
     m_env.showMessage(m_dlgSettings.isVisible() ? static_cast<QWidget*>(&m_dlgSettings) : this,
                       QString::fromStdString(message));
+  });
+
+  // Logs that cannot be created or written are told on the screen, from
+  // whichever thread finds it out.
+  SetLogErrorHandler([this](const std::string& message) {
+    QMetaObject::invokeMethod(this, [this, message] { ShowLogProblem(message); }, Qt::QueuedConnection);
   });
 
   const std::string modulePath = m_env.modulePath();
@@ -161,14 +186,91 @@ void CMainDlg::OnInitDialog() {
 
   // The logs open once the barometer is known, whose name the track's
   // header carries, and before the first fix can come.
-  if (!g_strStorageFolder.empty()) OpenFlightLogs(g_strStorageFolder, start, TrackHeaderFor(g_strStorageFolder));
+  if (!g_strStorageFolder.empty()) OpenLogs(start);
 
   StartAcquisition();
   m_audio.Start();
+  if (m_pSensors && !(g_bBaroOpen && g_bCompassOpen)) {
+    m_pSensorSearch = new QTimer(this);
+    connect(m_pSensorSearch, &QTimer::timeout, this, &CMainDlg::SearchForLateSensors);
+    m_pSensorSearch->start(kSensorSearchMs);
+  }
+  if (m_env.screenAppeared) {
+    m_pScreenWatch = new QTimer(this);
+    connect(m_pScreenWatch, &QTimer::timeout, this, &CMainDlg::WatchForScreen);
+    m_pScreenWatch->start(kScreenWatchMs);
+  }
   // A missing sensor is told once the GPS is being read and recorded: an
   // instrument started at power-on may have nobody to tap OK before
   // take-off (a board without a compass would otherwise record nothing).
+  // Logs that could not be created are told the same way, by the message
+  // their opening has queued.
   for (const QString& message : sensorMessages) m_env.showMessage(this, message);
+}
+
+void CMainDlg::OpenLogs(const LocalTime& start) {
+  if (m_env.takeover && ContinueFlightLogs(m_env.takeover->track, m_env.takeover->accel)) return;
+  if (!OpenFlightLogs(g_strStorageFolder, start, TrackHeaderFor(g_strStorageFolder))) {
+    // Told once the GPS is being read, like a missing sensor.
+    ReportLogProblem(FlightLogsProblem());
+    return;
+  }
+  // A program started again and again before a fix (a restart loop, a
+  // cockpit's flickering power) leaves one pair without a fix, not one
+  // per start.
+  if (const int removed = RemoveFixlessLogs()) {
+    std::fprintf(stderr, "flight-instrument: %d pair(s) of logs without a fix, left by earlier runs, removed\n",
+                 removed);
+  }
+}
+
+void CMainDlg::ShowLogProblem(const std::string& message) {
+  // One message about the logs on the screen at a time: the track and the
+  // acceleration log fail together.
+  if (m_bLogProblemShown) {
+    std::fprintf(stderr, "flight-instrument: %s\n", message.c_str());
+    return;
+  }
+  m_bLogProblemShown = true;
+  m_env.showMessage(this, QString::fromStdString(message));
+  m_bLogProblemShown = false;
+}
+
+void CMainDlg::SearchForLateSensors() {
+  const bool all = OpenLateSensors([](std::string_view device) {
+    std::fprintf(stderr, "flight-instrument: %.*s has come, and is read from now on\n",
+                 static_cast<int>(device.size()), device.data());
+  });
+  if (all) m_pSensorSearch->stop();
+}
+
+void CMainDlg::WatchForScreen() {
+  if (m_bFlightToHandOver || !m_env.screenAppeared()) return;
+  m_bFlightToHandOver = true;
+  m_pScreenWatch->stop();
+  std::fprintf(stderr, "flight-instrument: a screen has come: the flight goes on there after the next fix\n");
+  if (!m_pThread) return HandOverFlight();
+  // Right after a fix (see TakeHandOver), or now, when none comes.
+  QTimer::singleShot(kFixWaitMs, this, &CMainDlg::HandOverFlight);
+}
+
+void CMainDlg::HandOverFlight() {
+  if (m_bFlightHandedOver) return;
+  m_bFlightHandedOver = true;
+  StopAcquisition();   // between two fixes: both logs end with whole records
+  m_audio.Stop();
+  Takeover next;
+  if (g_fileTrack.IsOpen() && g_fileAccel.IsOpen()) next = {g_fileTrack.Path(), g_fileAccel.Path(), -1};
+  next.gpsPort = m_port.Release();
+  CloseFlightLogs();
+  const int error = m_env.handOver(next);
+  // Still here: this run goes on without the screen.
+  std::fprintf(stderr, "flight-instrument: cannot start anew on the screen (%s): flying on without it\n",
+               std::strerror(error));
+  m_env.takeover = next;
+  if (!next.track.empty()) ContinueFlightLogs(next.track, next.accel);
+  StartAcquisition();
+  m_audio.Start();
 }
 
 void CMainDlg::StartAcquisition() {
@@ -178,8 +280,10 @@ void CMainDlg::StartAcquisition() {
   if (IsBlank(port)) return;
   const int baud = g_nBaudRate;
   // A receiver that is not plugged in yet is no reason to lose the flight:
-  // the loop keeps reopening the port until it answers.
-  OpenGpsPortAtStartUp(m_port);
+  // the loop keeps reopening the port until it answers. A port handed over
+  // by the run before is open already.
+  const int handedOver = m_env.takeover ? std::exchange(m_env.takeover->gpsPort, -1) : -1;
+  if (handedOver < 0 || !m_port.Adopt(handedOver)) OpenGpsPortAtStartUp(m_port);
   m_strPortInUse = port;
   m_nBaudInUse = baud;
   m_pLoop = std::make_unique<AcquisitionLoop>(m_port, *this, m_env.acquisition);
@@ -254,6 +358,7 @@ void CMainDlg::TakeHandOver() {
   }
   if (texts) ShowStoredTexts();
   if (repaint) m_pPanel->update();
+  if (texts && m_bFlightToHandOver) HandOverFlight();   // a fix has just been recorded
 }
 
 void CMainDlg::ShowStoredTexts() {

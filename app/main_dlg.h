@@ -5,6 +5,13 @@
 //   icon -> local time, once -> storage folder -> settings path -> logs
 //   -> settings -> full-screen size -> sensors (messages when missing)
 //   -> GPS port and the acquisition thread
+//   -> messages: a missing sensor, logs that cannot be created
+//
+// A sensor missing at start-up is looked for again every second and used
+// from the moment it comes. Logs that cannot be created or written are
+// told on the screen (once, and again each time writing fails anew). A
+// run without a screen watches for one and, when it comes, hands the
+// flight over to a new run on it (takeover.h).
 //
 // The acquisition thread runs the flight core's loop over m_port and hands
 // the display texts and the repaint requests over to this window's thread:
@@ -19,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -26,6 +34,7 @@
 #include <QIcon>
 #include <QString>
 
+#include "app/takeover.h"
 #include "audio/audio_vario.h"
 #include "device/serial_port.h"
 #include "device/sysfs_sensors.h"
@@ -38,6 +47,7 @@
 class QLabel;
 class QPushButton;
 class QSocketNotifier;
+class QTimer;
 class InstrumentPanelWidget;
 
 // What the start-up takes from the machine; tests replace it.
@@ -50,6 +60,14 @@ struct StartupEnvironment {
   std::function<void(QWidget* owner, const QString& text)> showMessage;
   AcquisitionOptions acquisition;
   std::string audioDevice = "default";   // the ALSA device of the audio vario
+  // For a run started without a screen: whether one has come (nullptr: the
+  // run has its screen, or never wanted one).
+  std::function<bool()> screenAppeared;
+  // The flight this run takes over from the run before it, and how it
+  // hands the flight over to the next (returns only when that failed,
+  // with the errno).
+  std::optional<Takeover> takeover;
+  std::function<int(const Takeover&)> handOver;
 
   static StartupEnvironment Default();
 };
@@ -89,6 +107,11 @@ class CMainDlg : public QDialog, public InstrumentWindow {
  private:
   void StartAcquisition();
   void StopAcquisition();
+  void OpenLogs(const LocalTime& start);
+  void ShowLogProblem(const std::string& message);
+  void SearchForLateSensors();
+  void WatchForScreen();
+  void HandOverFlight();
   void TakeHandOver();
   void RingHandOver();   // with m_handOverMutex held
   void LayOut();
@@ -126,4 +149,10 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   bool m_bRepaintPending = false;
   int m_handOverBell = -1;
   QSocketNotifier* m_pHandOverNotifier = nullptr;
+
+  QTimer* m_pSensorSearch = nullptr;   // while a sensor is missing
+  QTimer* m_pScreenWatch = nullptr;    // while no screen is there
+  bool m_bLogProblemShown = false;     // a message about the logs is on the screen
+  bool m_bFlightToHandOver = false;    // a screen has come: the next fix hands over
+  bool m_bFlightHandedOver = false;
 };

@@ -122,6 +122,21 @@ bool CSerialPort::Reopen() {
   return Open(g_strComPort.Get(), g_nBaudRate.load());
 }
 
+int CSerialPort::Release() {
+  const int handle = m_hPort;
+  m_hPort = kInvalidHandle;
+  if (handle != kInvalidHandle) ::fcntl(handle, F_SETFD, 0);
+  return handle;
+}
+
+bool CSerialPort::Adopt(int handle) {
+  CloseHandleNow();
+  if (handle < 0 || !::isatty(handle)) return false;
+  ::fcntl(handle, F_SETFD, FD_CLOEXEC);
+  m_hPort = handle;
+  return true;
+}
+
 void CSerialPort::Interrupt() {
   const std::uint64_t one = 1;
   const ssize_t written = ::write(m_hWake, &one, sizeof one);

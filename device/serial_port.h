@@ -66,6 +66,14 @@ class CSerialPort : public ByteSource {
 
   bool IsOpen() const { return m_hPort != kInvalidHandle; }
 
+  // Hands the open port, locked and configured, to the program this one
+  // turns into (the handle is kept across an exec, and the bytes that come
+  // meanwhile wait in the driver): the port forgets it without closing it.
+  // kInvalidHandle when it is not open.
+  int Release();
+  // Takes such a handle over: true when it is an open terminal.
+  bool Adopt(int handle);
+
  private:
   enum class Readiness { kReadable, kHungUp, kNothing };
 

@@ -1,9 +1,13 @@
 #include "device/sysfs_sensors.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -26,11 +30,21 @@ constexpr double kMaxAcceleration_g = 64.0;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+// A number alone on its line, read the same way whatever the locale.
+std::optional<double> ParseNumber(std::string_view text) {
+  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+  if (text.empty()) return std::nullopt;
+  double value = 0.0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
 // A sysfs attribute: one short line. Longer content is not an attribute.
-// `name` is looked up in the folder `folder` is open on (AT_FDCWD: the
-// current folder, or none for a full path).
-std::optional<std::string> ReadAttributeAt(int folder, const char* name) {
-  const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+std::optional<std::string> ReadAttribute(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   char buffer[128];
   const ssize_t count = ::read(fd, buffer, sizeof buffer);
@@ -42,24 +56,9 @@ std::optional<std::string> ReadAttributeAt(int folder, const char* name) {
   return std::string(text);
 }
 
-std::optional<std::string> ReadAttribute(const fs::path& file) {
-  return ReadAttributeAt(AT_FDCWD, file.c_str());
-}
-
-// The attribute as a number, read the same way whatever the locale; the
-// whole line must be the number.
-std::optional<double> ReadNumberAttributeAt(int folder, const char* name) {
-  const std::optional<std::string> text = ReadAttributeAt(folder, name);
-  if (!text || text->empty()) return std::nullopt;
-  double value = 0.0;
-  const char* end = text->data() + text->size();
-  const auto result = std::from_chars(text->data(), end, value);
-  if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
 std::optional<double> ReadNumberAttribute(const fs::path& file) {
-  return ReadNumberAttributeAt(AT_FDCWD, file.c_str());
+  const std::optional<std::string> text = ReadAttribute(file);
+  return text ? ParseNumber(*text) : std::nullopt;
 }
 
 bool Exists(const fs::path& file) {
@@ -125,27 +124,74 @@ SysfsSensors::SysfsSensors(std::filesystem::path root, BarometerSampler::Sink si
 SysfsSensors::~SysfsSensors() { CloseBarometer(); }
 
 void SysfsSensors::CloseBarometer() {
-  m_pSampler.reset();  // its thread reads through the folder
+  m_pSampler.reset();  // its thread reads through the channel
+  ClosePressureChannel();
+}
+
+void SysfsSensors::ClosePressureChannel() {
+  if (m_pressure.value >= 0) ::close(m_pressure.value);
   if (m_pressure.folder >= 0) ::close(m_pressure.folder);
   m_pressure = {};
 }
 
-// Read fifty times a second: one name looked up in the folder held open,
-// the factors of a raw channel known from the opening.
-std::optional<double> SysfsSensors::ReadPressure_hPa() const {
-  if (m_pressure.folder < 0) return std::nullopt;
-  std::optional<double> kPa;
-  if (m_pressure.processed) {
-    kPa = ReadNumberAttributeAt(m_pressure.folder, "in_pressure_input");
-  } else if (const std::optional<double> raw = ReadNumberAttributeAt(m_pressure.folder, "in_pressure_raw")) {
-    kPa = (*raw + m_pressure.offset) * m_pressure.scale;
+// Read fifty times a second, so each reading is one pread of the value's
+// file held open since the opening (a sysfs attribute gives its current
+// value at every read from its start); the factors of a raw channel are
+// known from the opening. A file that is not the kernel's (a simulated
+// tree, whose writer puts a new file in place of the old) is opened anew
+// once it has been replaced.
+std::optional<double> SysfsSensors::ReadPressure_hPa() {
+  if (m_pressure.value < 0 && !FindPressureChannelAgain()) return std::nullopt;
+  if (!m_pressure.kernelFiles && !ReopenIfReplaced()) {
+    LosePressureChannel();
+    return std::nullopt;
   }
-  if (!kPa || *kPa < kMinPressure_kPa || *kPa > kMaxPressure_kPa) return std::nullopt;
-  return *kPa * 10.0;
+  char buffer[64];
+  const ssize_t count = ::pread(m_pressure.value, buffer, sizeof buffer, 0);
+  if (count < 0 && errno == ENODEV) {  // the driver let the device go
+    LosePressureChannel();
+    return std::nullopt;
+  }
+  if (count <= 0 || static_cast<std::size_t>(count) == sizeof buffer) return std::nullopt;
+  const std::optional<double> value = ParseNumber(std::string_view(buffer, static_cast<std::size_t>(count)));
+  if (!value) return std::nullopt;
+  const double kPa = m_pressure.processed ? *value : (*value + m_pressure.offset) * m_pressure.scale;
+  if (kPa < kMinPressure_kPa || kPa > kMaxPressure_kPa) return std::nullopt;
+  return kPa * 10.0;
+}
+
+bool SysfsSensors::ReopenIfReplaced() {
+  struct stat held {};
+  if (::fstat(m_pressure.value, &held) != 0) return false;
+  if (held.st_nlink > 0) return true;
+  const int fd = ::openat(m_pressure.folder, PressureFileName(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  ::close(m_pressure.value);
+  m_pressure.value = fd;
+  return true;
+}
+
+const char* SysfsSensors::PressureFileName() const {
+  return m_pressure.processed ? "in_pressure_input" : "in_pressure_raw";
+}
+
+// The barometer has gone (its driver unbound, or its folder removed): it
+// is looked for again among the IIO devices, as a rebound driver makes a
+// new iio:deviceN, at most once a kSearchInterval. Readings fail until then.
+void SysfsSensors::LosePressureChannel() {
+  ClosePressureChannel();
+  m_nextSearch = std::chrono::steady_clock::now() + kSearchInterval;
+}
+
+bool SysfsSensors::FindPressureChannelAgain() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now < m_nextSearch) return false;
+  m_nextSearch = now + kSearchInterval;
+  return FindPressureChannel();
 }
 
 bool SysfsSensors::OpenPressureChannel(const std::filesystem::path& device) {
-  CloseBarometer();
+  ClosePressureChannel();
   PressureChannel channel;
   channel.processed = Exists(device / "in_pressure_input");
   if (!channel.processed) {
@@ -157,25 +203,42 @@ bool SysfsSensors::OpenPressureChannel(const std::filesystem::path& device) {
   channel.folder = ::open(device.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (channel.folder < 0) return false;
   m_pressure = channel;
+  m_pressure.value = ::openat(channel.folder, PressureFileName(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct statfs where {};
+  m_pressure.kernelFiles = ::fstatfs(channel.folder, &where) == 0 && where.f_type == SYSFS_MAGIC;
+  if (m_pressure.value < 0) {
+    ClosePressureChannel();
+    return false;
+  }
   return true;
 }
 
-bool SysfsSensors::OpenBarometer() {
+bool SysfsSensors::FindPressureChannel() {
   for (const fs::path& device : IioDevices(m_root)) {
     // A device whose pressure reads plausibly; then its oversampling is
     // set, and the channel taken as it reads at that oversampling.
     if (!OpenPressureChannel(device) || !ReadPressure_hPa()) continue;
     ChooseFinestOversampling(device);
     if (!OpenPressureChannel(device)) continue;
-    const BarometerSampler::Read read = [this] { return ReadPressure_hPa(); };
-    const std::optional<BarometerSample> first = BarometerSampler::Take(read);
-    if (!first) continue;
-    m_pSampler = std::make_unique<BarometerSampler>(read, m_sink, m_samplingPeriod, first);
-    m_strBarometerName = ReadAttribute(device / "name").value_or("");
+    m_barometerDevice = device;
     return true;
   }
-  CloseBarometer();
+  ClosePressureChannel();
   return false;
+}
+
+bool SysfsSensors::OpenBarometer() {
+  CloseBarometer();
+  if (!FindPressureChannel()) return false;
+  const BarometerSampler::Read read = [this] { return ReadPressure_hPa(); };
+  const std::optional<BarometerSample> first = BarometerSampler::Take(read);
+  if (!first) {
+    ClosePressureChannel();
+    return false;
+  }
+  m_pSampler = std::make_unique<BarometerSampler>(read, m_sink, m_samplingPeriod, first);
+  m_strBarometerName = ReadAttribute(m_barometerDevice / "name").value_or("");
+  return true;
 }
 
 int SysfsSensors::BarometricAltitude() {
@@ -231,15 +294,39 @@ std::optional<Vector> ReadAxes(const fs::path& device, const std::string& type, 
 
 }  // namespace
 
-std::optional<SysfsSensors::Vector> SysfsSensors::ReadField() const {
-  return ReadAxes<Vector>(m_magnetometer, "in_magn", kMaxField_gauss);
+// A compass whose readings fail may have gone and come back under a new
+// iio:deviceN: it is looked for again, at most once a kSearchInterval.
+std::optional<SysfsSensors::Vector> SysfsSensors::ReadField() {
+  std::optional<Vector> field = ReadAxes<Vector>(m_magnetometer, "in_magn", kMaxField_gauss);
+  if (!field && FindCompassAgain()) field = ReadAxes<Vector>(m_magnetometer, "in_magn", kMaxField_gauss);
+  return field;
 }
 
-std::optional<SysfsSensors::Vector> SysfsSensors::ReadAcceleration() const {
-  return ReadAxes<Vector>(m_accelerometer, "in_accel", kMaxAcceleration_g * kStandardGravity);
+std::optional<SysfsSensors::Vector> SysfsSensors::ReadAcceleration() {
+  constexpr double kLimit = kMaxAcceleration_g * kStandardGravity;
+  std::optional<Vector> a = ReadAxes<Vector>(m_accelerometer, "in_accel", kLimit);
+  if (!a && FindCompassAgain()) a = ReadAxes<Vector>(m_accelerometer, "in_accel", kLimit);
+  return a;
+}
+
+bool SysfsSensors::FindCompassAgain() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now < m_nextCompassSearch) return false;
+  m_nextCompassSearch = now + kSearchInterval;
+  const fs::path magnetometer = m_magnetometer, accelerometer = m_accelerometer;
+  if (FindCompass()) return magnetometer != m_magnetometer || accelerometer != m_accelerometer;
+  // Nothing found: the old folders stay, for readings that come back there.
+  m_magnetometer = magnetometer;
+  m_accelerometer = accelerometer;
+  return false;
 }
 
 bool SysfsSensors::OpenCompass() {
+  m_nextCompassSearch = std::chrono::steady_clock::now() + kSearchInterval;
+  return FindCompass();
+}
+
+bool SysfsSensors::FindCompass() {
   m_magnetometer.clear();
   m_accelerometer.clear();
   for (const fs::path& device : IioDevices(m_root)) {

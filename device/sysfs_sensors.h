@@ -30,6 +30,10 @@
 // the sensor can measure, is a failed reading: the device does not open,
 // or a reading of an open device keeps the last good value (altitude,
 // direction), or gives 0 (G values, as before any reading).
+//
+// A device that goes away while open (its driver unbound and bound again,
+// which makes a new iio:deviceN) is looked for again among the IIO
+// devices, at most once a kSearchInterval, and read wherever it is found.
 #pragma once
 
 #include <chrono>
@@ -49,6 +53,8 @@ class SysfsSensors final : public SensorBackend {
   ~SysfsSensors() override;
   SysfsSensors(const SysfsSensors&) = delete;
   SysfsSensors& operator=(const SysfsSensors&) = delete;
+
+  static constexpr std::chrono::seconds kSearchInterval{1};
 
   // Finds the barometer, sets its oversampling and starts sampling it.
   bool OpenBarometer() override;
@@ -76,23 +82,38 @@ class SysfsSensors final : public SensorBackend {
   };
   // The barometer's pressure channel as found at its opening.
   struct PressureChannel {
-    int folder = -1;         // the device's folder, held open (O_PATH)
-    bool processed = true;   // in_pressure_input, else in_pressure_raw
+    int folder = -1;            // the device's folder, held open (O_PATH)
+    int value = -1;             // its pressure file, held open
+    bool kernelFiles = false;   // on sysfs: the file stays the same for the device's life
+    bool processed = true;      // in_pressure_input, else in_pressure_raw
     double offset = 0, scale = 1;  // of the raw value
   };
+  bool FindPressureChannel();
+  bool FindPressureChannelAgain();
   bool OpenPressureChannel(const std::filesystem::path& device);
+  const char* PressureFileName() const;
+  bool ReopenIfReplaced();
+  void LosePressureChannel();
+  void ClosePressureChannel();
   void CloseBarometer();
-  std::optional<double> ReadPressure_hPa() const;
-  std::optional<Vector> ReadField() const;
-  std::optional<Vector> ReadAcceleration() const;
+  std::optional<double> ReadPressure_hPa();
+  bool FindCompass();
+  bool FindCompassAgain();
+  std::optional<Vector> ReadField();
+  std::optional<Vector> ReadAcceleration();
 
   std::filesystem::path m_root;
   BarometerSampler::Sink m_sink;
   std::chrono::microseconds m_samplingPeriod;
+  // The barometer's channel; after the opening only the sampling thread
+  // touches it.
   PressureChannel m_pressure;
+  std::filesystem::path m_barometerDevice;
+  std::chrono::steady_clock::time_point m_nextSearch{};
   std::string m_strBarometerName;
   std::filesystem::path m_magnetometer;   // IIO device folders, empty until found
   std::filesystem::path m_accelerometer;
+  std::chrono::steady_clock::time_point m_nextCompassSearch{};
   int m_nLastDirection = 0;               // [deg]
   std::optional<int> m_nBatteryLevel;     // [%] while the gauge is open
   // Last: its thread reads the barometer's folder, and stops first.

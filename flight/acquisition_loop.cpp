@@ -179,6 +179,13 @@ void AcquisitionLoop::TakeTimeBase() {
 
 void AcquisitionLoop::ReadBarometer() {
   if (!g_bBaroOpen) return;
+  if (!m_bBaroRead) {
+    // A barometer found in flight: the step from the 0 m of the fixes flown
+    // without it to its first altitude is no climb, so the vertical speed
+    // starts afresh.
+    m_bBaroRead = true;
+    if (m_nAcceptedFixes > 0) ResetVario();
+  }
   const int altitude = barGetAltitude();
   m_state.dAltBaro = altitude;
   // The track log has five columns for it; the display keeps the real figure.

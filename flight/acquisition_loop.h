@@ -97,6 +97,7 @@ class AcquisitionLoop {
   std::size_t m_nStar = std::string::npos;   // where its "*" stands, once it has come
   std::string m_strLastRmcTime;   // hhmmss of the last GPRMC cycle
   long long m_nAcceptedFixes = 0;
+  bool m_bBaroRead = false;   // the barometer has been read in this loop
   long long m_nGpsAltitudes = 0;
   double m_dGpsAltitude = 0;   // [m]
 

@@ -1,10 +1,19 @@
 #include "logs/flight_logs.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "base/text_format.h"
+#include "device/sensor_backend.h"
 #include "settings/storage_path.h"
 
 LogFile g_fileTrack;
@@ -40,6 +49,11 @@ bool AllDigits(std::string_view text) {
     if (c < '0' || c > '9') return false;
   }
   return true;
+}
+
+std::string ReadWholeLog(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 int TwoDigitsAt(std::string_view text, std::size_t at) {
@@ -89,21 +103,34 @@ std::string AccelRecord(std::string_view time, float x, float y, float z) {
                    ";" + FormatFixed(z, 5, 2));
 }
 
-bool OpenFlightLogs(const std::string& storageFolder, const LocalTime& time,
-                    const TrackHeaderFields& header, bool syncEachRecord) {
+namespace {
+
+// What the run's logs were asked to be, so that logs that could not be
+// created are tried again.
+struct LogRequest {
+  bool made = false;
+  std::filesystem::path directory;
+  LocalTime time;
+  TrackHeaderFields header;
+  bool sync = true;
+};
+LogRequest g_request;
+int g_nCreateError = 0;   // of the first try
+
+// Creates the pair of g_request; the errno of the first that failed, or 0.
+int CreateFlightLogs() {
   CloseFlightLogs();
   g_bTrackDated = false;
-  const std::filesystem::path directory = ToLocalPath("\\" + storageFolder + "\\FlyData");
   std::error_code ignored;  // an existing folder is fine; a missing card shows at the opens
-  std::filesystem::create_directory(directory, ignored);
+  std::filesystem::create_directory(g_request.directory, ignored);
 
   int trackError = 0;
   int accelError = 0;
   for (int run = 1; run <= kMaxRunsPerSecond; ++run) {
-    const FlightLogNames names = FlightLogNamesFor(time, run);
-    trackError = g_fileTrack.CreateNew(directory / names.track, syncEachRecord);
+    const FlightLogNames names = FlightLogNamesFor(g_request.time, run);
+    trackError = g_fileTrack.CreateNew(g_request.directory / names.track, g_request.sync);
     if (trackError == EEXIST) continue;
-    accelError = g_fileAccel.CreateNew(directory / names.accel, syncEachRecord);
+    accelError = g_fileAccel.CreateNew(g_request.directory / names.accel, g_request.sync);
     if (accelError == EEXIST) {
       // Taken by a run that started at the same moment: give this name up
       // as a pair and take the next number.
@@ -115,9 +142,94 @@ bool OpenFlightLogs(const std::string& storageFolder, const LocalTime& time,
     }
     break;
   }
-  if (g_fileTrack.IsOpen()) g_fileTrack.Write(TrackHeader(time, header));
+  if (g_fileTrack.IsOpen()) g_fileTrack.Write(TrackHeader(g_request.time, g_request.header));
   if (g_fileAccel.IsOpen()) g_fileAccel.Write(kAccelHeader);
-  return g_fileTrack.IsOpen() && g_fileAccel.IsOpen();
+  return trackError != 0 ? trackError : accelError;
+}
+
+bool BothOpen() { return g_fileTrack.IsOpen() && g_fileAccel.IsOpen(); }
+
+// True when `log` holds its header and nothing else: a track log without a
+// B record (`track`), or an acceleration log of its column names alone.
+bool HoldsHeaderOnly(int fd, bool track) {
+  char buffer[4096];
+  const ssize_t count = ::pread(fd, buffer, sizeof buffer, 0);
+  if (count <= 0 || static_cast<std::size_t>(count) == sizeof buffer) return false;
+  const std::string_view text(buffer, static_cast<std::size_t>(count));
+  if (!track) return text == kAccelHeader;
+  return text.rfind("AHOL001\n", 0) == 0 && text.back() == '\n' && text.find("\nB") == std::string_view::npos;
+}
+
+}  // namespace
+
+bool OpenFlightLogs(const std::string& storageFolder, const LocalTime& time,
+                    const TrackHeaderFields& header, bool syncEachRecord) {
+  g_request = {true, ToLocalPath("\\" + storageFolder + "\\FlyData"), time, header, syncEachRecord};
+  g_fileTrack.ResetCounts();
+  g_fileAccel.ResetCounts();
+  g_nCreateError = CreateFlightLogs();
+  return BothOpen();
+}
+
+std::string FlightLogsProblem() {
+  if (BothOpen() || !g_request.made) return "";
+  return "flight log " + (g_fileTrack.IsOpen() ? g_fileAccel : g_fileTrack).Path().string() +
+         " cannot be created (" + std::strerror(g_nCreateError) +
+         "): the flight is not recorded until it can be";
+}
+
+bool ContinueFlightLogs(const std::filesystem::path& track, const std::filesystem::path& accel,
+                        bool syncEachRecord) {
+  CloseFlightLogs();
+  g_request = {};
+  if (g_fileTrack.OpenToAppend(track, syncEachRecord) != 0 ||
+      g_fileAccel.OpenToAppend(accel, syncEachRecord) != 0) {
+    CloseFlightLogs();
+    return false;
+  }
+  // Dated by its first B record, if it has one.
+  std::error_code ignored;
+  g_bTrackDated = std::filesystem::file_size(track, ignored) > 0 &&
+                  ReadWholeLog(track).find("\nB") != std::string::npos;
+  return true;
+}
+
+bool RetryFlightLogs() {
+  if (BothOpen()) return true;
+  if (!g_request.made || g_fileTrack.IsOpen() || g_fileAccel.IsOpen()) return false;
+  // A barometer found since the first try is named in the header.
+  if (g_request.header.pressureSensor.empty()) g_request.header.pressureSensor = OpenBarometerName();
+  CreateFlightLogs();
+  if (!BothOpen()) return false;
+  std::fprintf(stderr, "flight-instrument: the flight is recorded from now on in %s\n",
+               g_fileTrack.Path().c_str());
+  return true;
+}
+
+int RemoveFixlessLogs() {
+  if (!g_fileTrack.IsOpen()) return 0;
+  const std::filesystem::path directory = g_fileTrack.Path().parent_path();
+  int removed = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() < 8 || name.rfind("trk_", 0) != 0 || name.substr(name.size() - 4) != ".IGC") continue;
+    if (entry.path() == g_fileTrack.Path()) continue;
+    const std::filesystem::path accel = directory / ("acc_" + name.substr(4, name.size() - 8) + ".csv");
+    const int track = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (track < 0) continue;
+    // Locked: its run still has it open, and may yet record.
+    if (::flock(track, LOCK_EX | LOCK_NB) == 0 && HoldsHeaderOnly(track, true)) {
+      const int acc = ::open(accel.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+      if (acc >= 0 && HoldsHeaderOnly(acc, false) && ::unlink(accel.c_str()) == 0 &&
+          ::unlink(entry.path().c_str()) == 0) {
+        ++removed;
+      }
+      if (acc >= 0) ::close(acc);
+    }
+    ::close(track);
+  }
+  return removed;
 }
 
 void CloseFlightLogs() {
@@ -128,6 +240,7 @@ void CloseFlightLogs() {
 void WriteTrackRecord(const AcquisitionState& state) {
   const std::string record = TrackRecord(state);
   if (record.empty()) return;
+  if (!g_fileTrack.IsOpen()) RetryFlightLogs();
   if (!g_bTrackDated) {
     // B record times are UTC: the flight's date is the UTC date of its first
     // fix, which a clock in another time zone, or one never set, can miss.
@@ -139,5 +252,6 @@ void WriteTrackRecord(const AcquisitionState& state) {
 }
 
 void WriteAccelRecord(std::string_view time, float x, float y, float z) {
+  if (!g_fileAccel.IsOpen()) RetryFlightLogs();
   g_fileAccel.Write(AccelRecord(time, x, y, z));
 }

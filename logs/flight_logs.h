@@ -16,6 +16,7 @@
 //    UTC time hhmmss
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -55,11 +56,28 @@ std::string AccelRecord(std::string_view time, float x, float y, float z);
 // storage_path.h) and opens a new track file and acceleration log named
 // after the local time `time`, with their header lines. Existing logs are
 // never emptied: when this second's names are taken, the next run number
-// is used. A file that cannot be created stays closed (see LogFile). True
-// when both opened.
+// is used. True when both opened. Logs that cannot be created (a folder
+// the program may not write to, no card) are tried again at every record
+// until they can be: the flight is recorded from then on.
 bool OpenFlightLogs(const std::string& storageFolder, const LocalTime& time,
                     const TrackHeaderFields& header, bool syncEachRecord = true);
+// Why the logs asked for could not be created, for the pilot; empty when
+// they are open.
+std::string FlightLogsProblem();
+// The try again: true when both logs are open.
+bool RetryFlightLogs();
+// A run that takes over from the one before it in the same flight appends
+// to that run's logs, closed whole: true when both opened.
+bool ContinueFlightLogs(const std::filesystem::path& track, const std::filesystem::path& accel,
+                        bool syncEachRecord = true);
 void CloseFlightLogs();
+
+// Removes, beside this run's open logs, the pairs that ended runs left
+// without a single record (a program started again and again before a
+// fix, by a restart loop or a cockpit's power): only header lines, and not
+// held by a running program. Pairs with records are never touched.
+// Returns how many pairs went.
+int RemoveFixlessLogs();
 
 // A fix whose B record cannot be formed writes nothing to the track log.
 // The first B record of a run dates the track: its GPRMC date (strDate),

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <mutex>
 #include <unistd.h>
 #include <utility>
@@ -13,7 +14,9 @@ namespace {
 std::mutex g_handlerMutex;
 std::function<void(const std::string&)> g_errorHandler;
 
-void Report(const std::string& message) {
+}  // namespace
+
+void ReportLogProblem(const std::string& message) {
   std::lock_guard<std::mutex> lock(g_handlerMutex);
   if (g_errorHandler) {
     g_errorHandler(message);
@@ -21,8 +24,6 @@ void Report(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
   }
 }
-
-}  // namespace
 
 void SetLogErrorHandler(std::function<void(const std::string& message)> handler) {
   std::lock_guard<std::mutex> lock(g_handlerMutex);
@@ -32,13 +33,32 @@ void SetLogErrorHandler(std::function<void(const std::string& message)> handler)
 LogFile::~LogFile() { Close(); }
 
 int LogFile::CreateNew(const std::filesystem::path& path, bool syncEachRecord) {
+  return Take(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644), path, syncEachRecord);
+}
+
+int LogFile::OpenToAppend(const std::filesystem::path& path, bool syncEachRecord) {
+  const int error = Take(::open(path.c_str(), O_WRONLY | O_CLOEXEC), path, syncEachRecord);
+  if (error != 0) return error;
+  const off_t end = ::lseek(m_fd, 0, SEEK_END);
+  if (end < 0) {
+    m_nOpenError = errno;
+    Close();
+    return m_nOpenError;
+  }
+  m_nLength = end;
+  return 0;
+}
+
+int LogFile::Take(int fd, const std::filesystem::path& path, bool syncEachRecord) {
   Close();
   m_path = path;
   m_bSync = syncEachRecord;
-  m_nLength = m_nWritten = m_nDropped = 0;
+  m_nLength = 0;
   m_bFailing = false;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   m_nOpenError = fd < 0 ? errno : 0;
+  // Before the first byte is written: a file with content is always locked
+  // while its run has it open.
+  if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
   m_fd = fd;
   return m_nOpenError;
 }
@@ -66,12 +86,6 @@ void LogFile::Flush() {
 bool LogFile::Write(std::string_view record) {
   if (m_fd < 0) {
     ++m_nDropped;
-    if (!m_bFailing) {
-      m_bFailing = true;
-      std::string why = m_nOpenError ? std::strerror(m_nOpenError) : "not opened";
-      Report("flight log " + (m_path.empty() ? std::string("(none)") : m_path.string()) +
-             " could not be created (" + why + "): records are dropped");
-    }
     return false;
   }
   if (m_bBatched) {
@@ -141,6 +155,6 @@ bool LogFile::WriteAll(std::string_view record, int& error) {
 void LogFile::ReportFailure(const std::string& what, int error) {
   if (m_bFailing) return;
   m_bFailing = true;
-  Report("flight log " + m_path.string() + ": " + what + ": " + std::strerror(error) +
+  ReportLogProblem("flight log " + m_path.string() + ": " + what + ": " + std::strerror(error) +
          " (records are dropped until writing works again)");
 }

@@ -5,7 +5,9 @@
 // A record that cannot be written is dropped: the file is cut back to the
 // end of the last whole record, so that no half line is left behind, the
 // failure is reported once (until a record is written again), and the next
-// record is tried as usual. Recording never stops the instrument.
+// record is tried as usual. Recording never stops the instrument. Records
+// for a file that could not be created are dropped without a word: its
+// creator says why (see OpenFlightLogs).
 #pragma once
 
 #include <filesystem>
@@ -22,7 +24,14 @@ class LogFile {
 
   // Creates `path` as a new, empty file. Never opens or empties an existing
   // file: fails with EEXIST instead. Returns 0 or the errno of the failure.
+  // The file is locked (flock) while this object has it open, so that
+  // another run can tell a log in use from one left behind.
   int CreateNew(const std::filesystem::path& path, bool syncEachRecord);
+
+  // Opens the existing log `path` to append to it (a run that goes on with
+  // the logs of the one before it), locked like a new one. Returns 0 or the
+  // errno of the failure.
+  int OpenToAppend(const std::filesystem::path& path, bool syncEachRecord);
 
   // Appends one record. False when it was dropped.
   bool Write(std::string_view record);
@@ -43,10 +52,14 @@ class LogFile {
   bool IsOpen() const { return m_fd >= 0; }
   int OpenError() const { return m_nOpenError; }   // errno of a failed CreateNew
   const std::filesystem::path& Path() const { return m_path; }
+  // Since the counts were last reset: a new file goes on counting where
+  // the last one stopped.
   long long RecordsWritten() const { return m_nWritten; }
   long long RecordsDropped() const { return m_nDropped; }
+  void ResetCounts() { m_nWritten = m_nDropped = 0; }
 
  private:
+  int Take(int fd, const std::filesystem::path& path, bool syncEachRecord);
   bool WriteAll(std::string_view record, int& error);
   void ReportFailure(const std::string& what, int error);
 
@@ -63,5 +76,7 @@ class LogFile {
   long long m_nBatched = 0;     // how many
 };
 
-// Where dropped records are reported; standard error unless replaced.
+// Where dropped records and logs that cannot be created are reported;
+// standard error unless replaced. The handler may be called on any thread.
 void SetLogErrorHandler(std::function<void(const std::string& message)> handler);
+void ReportLogProblem(const std::string& message);

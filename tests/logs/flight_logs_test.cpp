@@ -1,8 +1,10 @@
 #include "logs/flight_logs.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -60,13 +62,86 @@ TEST_F(FlightLogFilesTest, SecondRunInTheSameSecondKeepsTheFirstRunsFiles) {
   EXPECT_EQ(ReadFileBytes(Log("acc_230326140509_2.csv")), ";x;y;z\n");
 }
 
-TEST_F(FlightLogFilesTest, MissingStorageFolderDropsRecordsAndReportsOnce) {
-  EXPECT_FALSE(OpenFlightLogs((dir / "no-card").string(), kStart, {}));
+// A card that cannot take the logs (no folder, no right to write) drops
+// the records without a word per record, says once why, and the logs are
+// tried again at every record: the flight is recorded from the moment the
+// card takes it, in the logs of the run's start.
+TEST_F(FlightLogFilesTest, LogsThatCannotBeCreatedAreTriedAgainAtEveryRecord) {
+  const std::string card = (dir / "card").string();
+  EXPECT_FALSE(OpenFlightLogs(card, kStart, {}));
+  EXPECT_NE(FlightLogsProblem().find("trk_230326140509.IGC cannot be created (No such file or directory)"),
+            std::string::npos) << FlightLogsProblem();
   for (int i = 0; i < 3; ++i) WriteTrackRecord(kNorthEast);
   EXPECT_EQ(g_fileTrack.RecordsDropped(), 3);
-  ASSERT_EQ(logErrors.size(), 1u);
-  EXPECT_NE(logErrors[0].find("trk_230326140509.IGC"), std::string::npos) << logErrors[0];
-  EXPECT_FALSE(std::filesystem::exists(dir / "no-card"));
+  EXPECT_TRUE(logErrors.empty()) << logErrors[0];
+  EXPECT_FALSE(std::filesystem::exists(dir / "card")) << "the storage folder is never made";
+
+  std::filesystem::create_directory(dir / "card");
+  WriteTrackRecord(kNorthEast);
+  WriteAccelRecord("123519", 0.12f, -0.03f, 1.0f);
+  EXPECT_EQ(FlightLogsProblem(), "");
+  EXPECT_EQ(ReadFileBytes(dir / "card/FlyData/trk_230326140509.IGC"), kHeader + kNorthEastLine);
+  EXPECT_EQ(ReadFileBytes(dir / "card/FlyData/acc_230326140509.csv"), ";x;y;z\n123519; 0.12;-0.03; 1.00\n");
+  EXPECT_EQ(g_fileTrack.RecordsDropped(), 3);
+}
+
+// A program started again and again before its first fix leaves one pair
+// without a fix, its own: those of ended runs go, while a pair with a
+// record, a pair another running program holds and files that are no such
+// pair stay.
+TEST_F(FlightLogFilesTest, PairsWithoutAFixLeftByEndedRunsAreRemoved) {
+  const std::filesystem::path fly = dir / "FlyData";
+  const LocalTime earlier{2026, 3, 23, 14, 0, 0};
+  ASSERT_TRUE(OpenFlightLogs(dir.Path().string(), earlier, {}));   // an ended run with a fix
+  WriteTrackRecord(kNorthEast);
+  WriteAccelRecord("123519", 0, 0, 1);
+  for (int second = 1; second <= 3; ++second) {                    // ended runs without one
+    ASSERT_TRUE(OpenFlightLogs(dir.Path().string(), LocalTime{2026, 3, 23, 14, 0, second}, {}));
+  }
+  CloseFlightLogs();
+  LogFile running;   // a run still going, its pair without a fix so far
+  ASSERT_EQ(running.CreateNew(fly / "trk_230326140100.IGC", false), 0);
+  running.Write(kHeader);
+  WriteFileBytes(fly / "acc_230326140100.csv", std::string(kAccelHeader));
+  WriteFileBytes(fly / "trk_230326140200.IGC", "not a track\n");   // the pilot's own
+  WriteFileBytes(fly / "acc_230326140200.csv", std::string(kAccelHeader));
+
+  ASSERT_TRUE(OpenFlightLogs(dir.Path().string(), kStart, {}));
+  EXPECT_EQ(RemoveFixlessLogs(), 3);
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(fly)) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"acc_230326140000.csv", "acc_230326140100.csv",
+                                            "acc_230326140200.csv", "acc_230326140509.csv",
+                                            "trk_230326140000.IGC", "trk_230326140100.IGC",
+                                            "trk_230326140200.IGC", "trk_230326140509.IGC"}));
+  running.Close();
+  EXPECT_EQ(RemoveFixlessLogs(), 1) << "once its run has ended";
+  EXPECT_EQ(RemoveFixlessLogs(), 0) << "this run's own pair stays";
+}
+
+// A run that takes the flight over appends to the logs of the run before,
+// whose first fix has dated the track already.
+TEST_F(FlightLogFilesTest, ARunThatTakesOverAppendsToTheLogsOfTheRunBefore) {
+  ASSERT_TRUE(OpenFlightLogs(dir.Path().string(), kStart, {}));
+  AcquisitionState first = kNorthEast;
+  first.strDate = "240326";
+  WriteTrackRecord(first);
+  WriteAccelRecord("123519", 0, 0, 1);
+  const std::filesystem::path track = g_fileTrack.Path(), accel = g_fileAccel.Path();
+  CloseFlightLogs();
+
+  ASSERT_TRUE(ContinueFlightLogs(track, accel));
+  AcquisitionState next = Fix("123520", "4807038N", "01131000E");
+  next.strDate = "250326";
+  WriteTrackRecord(next);
+  WriteAccelRecord("123520", 0, 0, 1);
+  CloseFlightLogs();
+  std::string header = kHeader;
+  header.replace(kTrackDateOffset, 6, "240326");
+  EXPECT_EQ(ReadFileBytes(track), header + kNorthEastLine + "B1235204807038N01131000EA0054300545\n");
+  EXPECT_EQ(ReadFileBytes(accel), ";x;y;z\n123519; 0.00; 0.00; 1.00\n123520; 0.00; 0.00; 1.00\n");
+  EXPECT_FALSE(ContinueFlightLogs(dir / "gone.IGC", accel));
 }
 
 // The header line by line, as a flight server reads it: the date of the
