@@ -7,12 +7,17 @@
 #    way the service starts it (its user, umask and start script, the
 #    platform from /etc/default/flight-instrument set to offscreen), ends
 #    it with SIGTERM and reads the logs it wrote in its storage folder;
-#  - starts it once with the default platform, eglfs, to show the fall
-#    back to linuxfb where no display is connected to a DRM card;
+#  - starts it once with the default platform, eglfs, in a root without a
+#    screen (no /dev/dri, no /dev/fb*), its whole output shown: it must fall
+#    back to linuxfb, then fly on the offscreen platform;
+#  - has a pilot of the group make and replace a COMn link of their own;
 #  - has systemd-analyze verify the unit;
 #  - enables the service (the README's command) and boots the root with
-#    systemd-nspawn: the service must come up by itself, fly, come back
-#    within two seconds of a kill -9, and stop in order on SIGTERM;
+#    systemd-nspawn, whose /dev has no screen, with the default platform:
+#    the service must come up by itself, say once that it has no screen,
+#    fly and record, come back within two seconds of a kill -9, and stop in
+#    order on SIGTERM; then, without a receiver, it is killed every second
+#    for a minute and must leave at most one pair of logs without a fix;
 #  - purges the package and shows that the flight logs stay.
 #   scripts/check-package-root.sh [PACKAGE.deb]   (default: scripts/build-package.sh's)
 # Needs root (chroot, mounts in a namespace of their own, systemd-nspawn).
@@ -111,10 +116,25 @@ echo "$records B records, every one 35 characters and a line end: $(awk '/^B/ &&
 echo "acceleration log: $(($(wc -l <"$accel") - 1)) records"
 [ "$status" -eq 0 ] && [ "$records" -ge 300 ] && [ "$(tail -c 1 "$track" | od -An -tx1 | tr -d ' ')" = 0a ]
 
-echo "== the default platform, eglfs, in a root without a connected display"
+echo "== the default platform, eglfs, in a root without a screen (no /dev/dri, no /dev/fb*): 8 s, all it says"
+ls -d /dev/dri /dev/fb* 2>/dev/null && echo "check-package-root: this root has a screen device" >&2
 sed -i 's/^QT_QPA_PLATFORM=.*/QT_QPA_PLATFORM=eglfs/' /etc/default/flight-instrument
 set -a; . /etc/default/flight-instrument; set +a
-$as_service QT_QPA_PLATFORM="$QT_QPA_PLATFORM" timeout 10 /usr/libexec/flight-instrument/start 2>&1 | head -n 4 || true
+status=0
+$as_service QT_QPA_PLATFORM="$QT_QPA_PLATFORM" timeout 8 /usr/libexec/flight-instrument/start >/tmp/platform.log 2>&1 ||
+  status=$?
+sed 's/^/  /' /tmp/platform.log
+echo "ended by timeout's SIGTERM after 8 s with exit status $status (124: it was still running)"
+[ "$status" -eq 124 ] && grep -q "no screen" /tmp/platform.log && ! grep -qi "abort\|Cannot create window" /tmp/platform.log
+
+echo "== a pilot of the group: a COMn link of their own, made and replaced; the package's COM7 is root's"
+adduser --quiet --disabled-password --gecos "" pilot && adduser --quiet pilot flight-instrument
+as_pilot="setpriv --reuid=pilot --regid=pilot --init-groups"
+$as_pilot ln -sf /dev/ttyS2 $storage/COM3 && $as_pilot ln -sf /dev/ttyS3 $storage/COM3
+echo "COM3: $(readlink $storage/COM3) (made by $(stat -c %U $storage/COM3))"
+if $as_pilot ln -sf /dev/ttyS4 $storage/COM7 2>/dev/null; then echo "COM7 replaced by a pilot" >&2; exit 1; fi
+ln -sf /dev/flight-gps $storage/COM7 && echo "COM7: $(readlink $storage/COM7), replaced by root alone, as the README says"
+rm $storage/COM3
 
 echo "== systemd-analyze verify"
 systemd-analyze verify /lib/systemd/system/flight-instrument.service && echo "systemd-analyze verify: no complaints"
@@ -141,7 +161,11 @@ wait_active() {
   return 1
 }
 wait_active 0
+started=$(now)
 echo "after the boot: $(systemctl is-enabled $service), $(systemctl is-active $service), as $(ps -o user:20=,args= -p "$(main_pid)")"
+# No screen in this root: it must fly and record all the same.
+for i in $(seq 100); do grep -qs '^B' $storage/FlyData/trk_*.IGC && break; sleep 0.1; done
+echo "without a screen: the first fix recorded $(since "$started") s after the service was active"
 systemctl show -p Restart -p RestartUSec -p KillSignal -p User $service | tr '\n' ' '; echo
 sleep 20
 pid=$(main_pid); t=$(now)
@@ -166,6 +190,25 @@ for track in $storage/FlyData/trk_*.IGC; do
 done
 echo "the service's journal:"
 journalctl -u $service -o short-monotonic --no-pager | sed 's/^/  /'
+echo "journal lines saying there is no screen: $(journalctl -u $service --no-pager | grep -c 'no screen'), starts: $(journalctl -u $service --no-pager | grep -c 'asked to draw with')"
+
+# Without a receiver the program is killed every second for a minute: a
+# restart loop must not fill the card with logs that hold no fix.
+before=$(ls $storage/FlyData | wc -l)
+systemctl start $service
+wait_active 0
+kills=0; t=$(now)
+while [ "$(awk -v a="$t" -v b="$(now)" 'BEGIN { print (b - a < 60) }')" = 1 ]; do
+  sleep 1
+  pid=$(main_pid)
+  [ "$pid" != 0 ] && kill -9 "$pid" 2>/dev/null && kills=$((kills + 1))
+done
+wait_active 0; sleep 3
+fixless=0
+for track in $storage/FlyData/trk_*.IGC; do grep -q '^B' "$track" || fixless=$((fixless + 1)); done
+echo "restart loop: $kills kills in 60 s, $(systemctl show -p NRestarts --value $service) restarts; files in FlyData before: $before, after: $(ls $storage/FlyData | wc -l); pairs without a fix: $fixless"
+ls -l $storage/FlyData | sed 's/^/  /'
+systemctl stop $service
 systemctl poweroff
 CHECK
 chmod +x "$root/root/service-check.sh"
@@ -193,7 +236,7 @@ WantedBy=multi-user.target
 UNIT
 
 echo "== systemctl enable flight-instrument, then the root booted with systemd-nspawn"
-inside "sed -i 's/^QT_QPA_PLATFORM=.*/QT_QPA_PLATFORM=offscreen/' /etc/default/flight-instrument
+inside "sed -i 's/^QT_QPA_PLATFORM=.*/QT_QPA_PLATFORM=eglfs/' /etc/default/flight-instrument
         rm -f /var/lib/flight-instrument/FlyData/*
         systemctl enable flight-instrument 2>&1
         systemctl enable flight-sim service-check >/dev/null 2>&1"
@@ -206,6 +249,9 @@ grep -q "Result=success ExecMainCode=1 ExecMainStatus=0" "$root/root/service-che
 ! grep -q "all whole: NO" "$root/root/service-check.txt"
 [ "$(grep -c "B records, all whole: yes, ends with a line end: 0a" "$root/root/service-check.txt")" -eq 2 ]
 ! grep -q ": 0 B records" "$root/root/service-check.txt"
+grep -q "without a screen: the first fix recorded" "$root/root/service-check.txt"
+grep -q "journal lines saying there is no screen: [1-9]" "$root/root/service-check.txt"
+grep -qE "restart loop: [0-9]+ kills in 60 s, .* pairs without a fix: [01]$" "$root/root/service-check.txt"
 
 echo "== apt-get purge flight-instrument: the pilot's logs stay"
 apt_inside purge -y -q flight-instrument

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -128,20 +129,48 @@ bool ReadSmallFile(const std::filesystem::path& path, std::vector<unsigned char>
   return ok;
 }
 
-bool WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+bool WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (n > 0) {
       done += static_cast<std::size_t>(n);
     } else if (n == 0 || errno != EINTR) {
-      break;
+      return false;
     }
   }
+  return true;
+}
+
+// Where the folder is its group's (an installed instrument's storage
+// folder, shared by the service and the pilots of its group), so are the
+// settings: writable for the group whatever the umask of their writer.
+void ShareWithFolderGroup(int fd, const std::filesystem::path& path) {
+  struct stat folder {}, file {};
+  if (::stat(path.parent_path().empty() ? "." : path.parent_path().c_str(), &folder) == 0 &&
+      (folder.st_mode & S_IWGRP) && ::fstat(fd, &file) == 0 && !(file.st_mode & S_IWGRP)) {
+    ::fchmod(fd, (file.st_mode & 07777) | S_IWGRP);
+  }
+}
+
+bool WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0664);
+  if (fd < 0) return false;
+  ShareWithFolderGroup(fd, path);
+  const bool written = WriteAll(fd, bytes);
   const bool synced = ::fsync(fd) == 0;
-  return (::close(fd) == 0) && synced && done == bytes.size();
+  return (::close(fd) == 0) && synced && written;
+}
+
+// The file rewritten where it is: for a folder whose sticky bit lets no one
+// but its owner replace it (the group's storage folder, whose settings
+// another pilot of the group, or the service, saved last).
+bool RewriteInPlace(const std::filesystem::path& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  const bool written = WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+  const bool synced = ::fsync(fd) == 0;
+  return (::close(fd) == 0) && synced && written;
 }
 
 }  // namespace
@@ -303,8 +332,9 @@ void SaveSettings() {
   fresh += ".new";
   if (WriteWholeFile(fresh, bytes) && ::rename(fresh.c_str(), path.c_str()) == 0) return;
   ::unlink(fresh.c_str());
-  // A folder that takes no new files may still let the file be rewritten.
-  if (WriteWholeFile(path, bytes)) return;
+  // A folder that takes no new files, or lets no one but its owner replace
+  // the file, may still let the file be rewritten.
+  if (RewriteInPlace(path, bytes) || WriteWholeFile(path, bytes)) return;
   ShowMessage("Can't open file TermIni.ini for write");
 }
 

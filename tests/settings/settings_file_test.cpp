@@ -1,5 +1,10 @@
 #include "settings/settings_file.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -116,6 +121,50 @@ TEST_F(SettingsFileTest, LoadTakesOnlyRecordsTheProgramWrites) {
   LoadSettings();
   EXPECT_EQ(CurrentSettings(), kDamaged);
   EXPECT_TRUE(messages.empty());
+}
+
+// The storage folder of an installed instrument: root's, its group's to
+// write in, sticky so that only root may replace the program. A pilot of
+// the group saves over the settings the service wrote last, and what a
+// pilot writes the service may save over in turn, whatever the umask.
+TEST_F(SettingsFileTest, APilotOfTheGroupSavesOverSettingsAnotherUserWrote) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two users of one group";
+  constexpr uid_t kService = 61001, kPilot = 61002;
+  constexpr gid_t kGroup = 61000;
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);  // reachable for both
+  const std::filesystem::path storage = dir / "storage";
+  std::filesystem::create_directory(storage);
+  ASSERT_EQ(::chown(storage.c_str(), 0, kGroup), 0);
+  ASSERT_EQ(::chmod(storage.c_str(), 03775), 0);
+  g_strSettingsPath = "\\" + storage.string() + "\\TermIni.INI";
+  // Saves kExample with the port `port` as `user` (umask 022), in a child
+  // process: true when nothing was said.
+  const auto saveAs = [&](uid_t user, const char* port) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const gid_t groups[] = {kGroup};
+      ::umask(022);
+      if (::setgroups(1, groups) != 0 || ::setresgid(kGroup, kGroup, kGroup) != 0 ||
+          ::setresuid(user, user, user) != 0) {
+        ::_exit(2);
+      }
+      SettingsRecord settings = kExample;
+      settings.comPort = port;
+      ApplySettings(settings);
+      SaveSettings();
+      ::_exit(messages.empty() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  };
+  ASSERT_TRUE(saveAs(kService, "COM5:"));
+  ASSERT_TRUE(saveAs(kPilot, "COM3:"));
+  ASSERT_TRUE(saveAs(kService, "COM4:"));
+  LoadSettings();
+  EXPECT_EQ(g_strComPort.Get(), "COM4:");
+  EXPECT_TRUE(messages.empty());
+  EXPECT_FALSE(std::filesystem::exists(storage / "TermIni.INI.new"));
 }
 
 TEST(StoragePathTest, PathComponentIsTheTextBetweenTwoBackslashes) {
