@@ -1,7 +1,11 @@
 #include "app/main_dlg.h"
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +18,7 @@
 #include "base/flight_values.h"
 #include "base/settings_values.h"
 #include "display/panel_widget.h"
+#include "logs/flight_logs.h"
 #include "logs/track_header.h"
 #include "settings/settings_file.h"
 #include "settings/storage_path.h"
@@ -170,6 +175,115 @@ TEST_F(MainDlgTest, AfterAThermalTheFieldsShowTheWindAndThePanelTheMarker) {
   const QImage marked = dlg.Panel()->grab().toImage();
   g_dClimbPeak = -1.0;  // no thermal: the same panel without its marker
   EXPECT_NE(dlg.Panel()->grab().toImage(), marked);
+}
+
+// A barometer whose driver binds after the start is used from the moment
+// it comes: the track's pressure column follows. Its absence was told once.
+TEST_F(MainDlgTest, ABarometerThatComesAfterTheStartIsUsedFromThen) {
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3"));
+  PtyReceiver receiver;
+  Bind(7, receiver.Device());
+  CMainDlg dlg(nullptr, Environment());
+  dlg.OnInitDialog();
+  ASSERT_TRUE(receiver.Send(FixSentences("100000")));
+  ASSERT_TRUE(WaitUntil([&] { return Track().find("B100000") != std::string::npos; }));
+  EXPECT_EQ(Track().substr(Track().find("B100000") + 25, 5), "00000") << "no barometer";
+
+  const fs::path device = storage / "sys/bus/iio/devices/iio:device4";
+  fs::create_directories(device);
+  WriteFileBytes(device / "in_pressure_input", "70.109\n");   // 3000 m
+  int second = 1;
+  ASSERT_TRUE(WaitUntil([&] {
+    receiver.Send(FixSentences("1000" + std::string(second < 10 ? "0" : "") + std::to_string(second++)));
+    return Track().find("A0300000545\n") != std::string::npos;
+  }, 5s)) << Track();
+  EXPECT_EQ(messages, QStringList({"Not open sensor bar", "Not open sensor comp"}));
+}
+
+// Logs that cannot be created are told once the GPS is read, once, and
+// the flight is recorded from the moment the card takes it.
+TEST_F(MainDlgTest, LogsThatCannotBeCreatedAreToldAndRecordedOnceTheyCanBe) {
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3"));
+  WriteFileBytes(storage / "FlyData", "a file where the folder belongs\n");
+  PtyReceiver receiver;
+  Bind(7, receiver.Device());
+  CMainDlg dlg(nullptr, Environment());
+  dlg.OnInitDialog();
+  ASSERT_TRUE(WaitUntil([&] { return messages.size() == 3; }));
+  EXPECT_TRUE(messages[2].startsWith("flight log " + QString::fromStdString((storage / "FlyData").string())))
+      << messages[2].toStdString();
+  EXPECT_TRUE(messages[2].endsWith("cannot be created (Not a directory): the flight is not recorded until it can be"))
+      << messages[2].toStdString();
+  ASSERT_TRUE(receiver.Send(FixSentences("100000")));
+  WaitUntil([] { return false; }, 300ms);
+  fs::remove(storage / "FlyData");
+  int second = 1;
+  ASSERT_TRUE(WaitUntil([&] {
+    receiver.Send(FixSentences("10000" + std::to_string(second++)));
+    return Track().find("\nB10000") != std::string::npos;
+  }, 5s));
+  EXPECT_EQ(messages.size(), 3) << "told once";
+}
+
+// Without a screen, one that comes takes the flight over right after a
+// fix: the acquisition stopped, the logs closed whole and the port handed
+// over open. Where the new start cannot be made, this run flies on, with
+// the same logs and port.
+TEST_F(MainDlgTest, AScreenThatComesTakesTheFlightOverBetweenTwoFixes) {
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3"));
+  PtyReceiver receiver;
+  Bind(7, receiver.Device());
+  bool screen = false;
+  std::optional<Takeover> handed;
+  std::string trackAtHandOver;
+  StartupEnvironment env = Environment();
+  env.screenAppeared = [&] { return screen; };
+  env.handOver = [&](const Takeover& takeover) {
+    handed = takeover;
+    trackAtHandOver = ReadFileBytes(takeover.track);
+    EXPECT_FALSE(g_fileTrack.IsOpen());
+    return ENOEXEC;
+  };
+  CMainDlg dlg(nullptr, env);
+  dlg.OnInitDialog();
+  ASSERT_TRUE(receiver.Send(FixSentences("100000")));
+  ASSERT_TRUE(WaitUntil([&] { return Track().find("B100000") != std::string::npos; }));
+  screen = true;
+  WaitUntil([&] { return false; }, 5500ms);   // the screen is looked for every five seconds
+  EXPECT_FALSE(handed) << "not before a fix";
+  ASSERT_TRUE(receiver.Send(FixSentences("100006")));
+  ASSERT_TRUE(WaitUntil([&] { return handed.has_value(); }));
+  EXPECT_EQ(handed->track, storage / "FlyData" / "trk_230326140509.IGC");
+  EXPECT_EQ(handed->accel, storage / "FlyData" / "acc_230326140509.csv");
+  EXPECT_GE(handed->gpsPort, 0);
+  EXPECT_EQ(trackAtHandOver.substr(trackAtHandOver.size() - 36, 7), "B100006") << "ends with the fix, whole";
+  ASSERT_TRUE(dlg.IsAcquisitionRunning());
+  ASSERT_TRUE(receiver.Send(FixSentences("100007")));
+  ASSERT_TRUE(WaitUntil([&] { return Track().find("B100007") != std::string::npos; }));
+  EXPECT_EQ(Track().substr(0, trackAtHandOver.size()), trackAtHandOver);
+}
+
+// The new start goes on with the logs and the open port it is handed.
+TEST_F(MainDlgTest, ARunThatTakesOverGoesOnWithTheLogsAndThePortItIsHanded) {
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3"));
+  const fs::path fly = storage / "FlyData";
+  fs::create_directories(fly);
+  const std::string before = "AHOL001\nHFDTE010126\nB0959594807038N01131000EA0000000545\n";
+  WriteFileBytes(fly / "trk_010126095900.IGC", before);
+  WriteFileBytes(fly / "acc_010126095900.csv", ";x;y;z\n095959; 0.00; 0.00; 0.00\n");
+  PtyReceiver receiver;   // COM7 names no device: only the handed port reaches it
+  StartupEnvironment env = Environment();
+  env.takeover = Takeover{fly / "trk_010126095900.IGC", fly / "acc_010126095900.csv",
+                          ::open(receiver.Device().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)};
+  CMainDlg dlg(nullptr, env);
+  dlg.OnInitDialog();
+  ASSERT_TRUE(dlg.IsAcquisitionRunning());
+  ASSERT_TRUE(receiver.Send(FixSentences("100000")));
+  ASSERT_TRUE(WaitUntil([&] {
+    // The GPS altitude comes with the fix's GGA, after its RMC.
+    return ReadFileBytes(fly / "trk_010126095900.IGC") == before + "B1000004807038N01131000EA0000000000\n";
+  })) << ReadFileBytes(fly / "trk_010126095900.IGC");
+  EXPECT_FALSE(fs::exists(fly / "trk_230326140509.IGC"));
 }
 
 TEST_F(MainDlgTest, EscapeClosesTheRunningWindow) {
