@@ -84,6 +84,33 @@ TEST_F(BarometerSamplerTest, ANewPressureGivesNewSamplesAndAMissingFileGivesNone
   for (std::size_t i = 1; i < all.size(); ++i) ASSERT_LT(all[i - 1].time, all[i].time) << i;
 }
 
+// The barometer's file is held open and read from its start each time: a
+// value written over it, or a new file put in its place (as a simulated
+// tree's writer does), is read as before. A barometer whose driver is
+// bound again comes back under a new iio:deviceN, and is found there.
+TEST_F(BarometerSamplerTest, AReplacedFileIsReadAndABarometerBoundAgainIsFoundUnderItsNewNumber) {
+  Pressure("101.325");
+  SysfsSensors sensors(sys.Path(), Sink(), 5ms);
+  ASSERT_TRUE(sensors.OpenBarometer());
+  WriteFileBytes(device / "in_pressure_input.new", "70.109\n");
+  fs::rename(device / "in_pressure_input.new", device / "in_pressure_input");
+  ASSERT_TRUE(Eventually([&] { return Heard(PressureAltitude(701.09)); }));
+  Pressure("89.876");   // written over, shorter
+  ASSERT_TRUE(Eventually([&] { return Heard(PressureAltitude(898.76)); }));
+
+  fs::remove_all(device);   // the driver lets it go
+  usleep(20000);
+  const std::size_t before = Samples().size();
+  usleep(100000);
+  EXPECT_EQ(Samples().size(), before);
+  const fs::path again = sys / "bus/iio/devices/iio:device7";
+  fs::create_directories(again);
+  WriteFileBytes(again / "in_pressure_raw", "70109\n");
+  WriteFileBytes(again / "in_pressure_scale", "0.001\n");
+  ASSERT_TRUE(Eventually([&] { return Heard(PressureAltitude(701.09)); }, 4));
+  EXPECT_EQ(sensors.BarometricAltitude(), 3000);
+}
+
 // Reading after reading until the object goes; the sink is not called
 // after that, and a failed reading is no sample.
 TEST_F(BarometerSamplerTest, FailedReadingsAreNoSamplesAndTheEndIsTheEnd) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "device/gm130api.h"
+#include "device/sensors.h"
 #include "tests/support/flight_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -98,6 +101,43 @@ TEST_F(SysfsSensorsTest, CompassPointsTheTopEdgeAtTheCardinalHeadingsInAnEarthLi
   EXPECT_FALSE(compass.OpenCompass()) << "no accelerometer";
   tree.Iio(1, {{"in_accel_x_raw", "1"}, {"in_accel_y_raw", "1"}, {"in_accel_z_raw", "1"}});
   EXPECT_TRUE(compass.OpenCompass());
+}
+
+// A compass whose driver is bound again (a new iio:deviceN) is read there
+// from the next search on.
+TEST_F(SysfsSensorsTest, ACompassBoundAgainIsFoundUnderItsNewNumber) {
+  PutCompass(sys, "0", "300");
+  ASSERT_TRUE(sensors.OpenCompass());
+  EXPECT_EQ(sensors.CompassDirection(), 0);
+  std::filesystem::rename(sys.dir / "bus/iio/devices/iio:device3", sys.dir / "gone");
+  sys.Put("bus/iio/devices/iio:device6", {{"in_magn_x_raw", "-0.3"}, {"in_magn_y_raw", "0"},
+                                           {"in_magn_z_raw", "0.4"}, {"in_accel_x_raw", "0"},
+                                           {"in_accel_y_raw", "0"}, {"in_accel_z_raw", "9.80665"}});
+  std::this_thread::sleep_for(SysfsSensors::kSearchInterval);
+  EXPECT_EQ(sensors.CompassDirection(), 90);
+  float g[3] = {};
+  sensors.GSensor(g[0], g[1], g[2]);
+  EXPECT_FLOAT_EQ(g[2], 1.0f);
+}
+
+// Sensors not there at start-up are told once, and opened when they come.
+TEST_F(SysfsSensorsTest, SensorsThatComeLaterAreOpenedWithoutAWord) {
+  SetSensorBackend(&sensors);
+  std::vector<std::string> said;
+  OpenSensors([&](std::string_view message) { said.emplace_back(message); });
+  EXPECT_EQ(said, (std::vector<std::string>{"Not open sensor bar", "Not open sensor comp"}));
+  said.clear();
+  const auto found = [&](std::string_view device) { said.emplace_back(device); };
+  EXPECT_FALSE(OpenLateSensors(found));
+  sys.Iio(2, {{"in_pressure_input", "89.876"}});
+  EXPECT_FALSE(OpenLateSensors(found));
+  EXPECT_TRUE(g_bBaroOpen);
+  EXPECT_EQ(barGetAltitude(), 1000);
+  PutCompass(sys, "0", "300");
+  EXPECT_TRUE(OpenLateSensors(found));
+  EXPECT_TRUE(OpenLateSensors(found));
+  EXPECT_EQ(said, (std::vector<std::string>{"the barometer", "the compass"}));
+  SetSensorBackend(nullptr);
 }
 
 TEST_F(SysfsSensorsTest, BatteryIsTheFirstSystemBatteryWithACapacity) {

@@ -90,6 +90,27 @@ TEST_F(AcquisitionLoopTest, EachAcceptedFixIsShownThenLoggedWithBarometerAndGSen
   }
 }
 
+// A barometer found in flight (its driver bound late): the fixes before
+// it have no pressure altitude, those after it have, and the step from 0 m
+// to its first altitude is no climb.
+TEST_F(AcquisitionLoopTest, ABarometerFoundInFlightStartsTheVarioAfresh) {
+  ScriptedSensors sensors;
+  sensors.altitude = 1500;
+  SetSensorBackend(&sensors);
+  std::vector<double> varios;
+  window.onShow = [&] {
+    varios.push_back(g_dVario);
+    if (window.shown.size() == 4) g_bBaroOpen = true;
+  };
+  std::string stream;
+  for (int second = 10; second < 30; ++second) stream += Rmc("1235" + std::to_string(second));
+  const std::string records = Fly(stream);
+  EXPECT_EQ(records.substr(25, 5), "00000");
+  EXPECT_EQ(records.substr(4 * 36 + 25, 5), "01500");
+  EXPECT_EQ(records.substr(19 * 36 + 25, 5), "01500");
+  for (const double vario : varios) EXPECT_NEAR(vario, 0.0, 1e-9);
+}
+
 TEST_F(AcquisitionLoopTest, ASentenceIsExaminedOnceWhenItsChecksumHasComeAndMatches) {
   const std::string rmc = Rmc("123519");  // "$GPRMC,...,A*6A\r\n"
   const std::size_t star = rmc.find('*');

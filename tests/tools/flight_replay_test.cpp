@@ -27,6 +27,14 @@ std::string Quoted(const std::string& text) {
 }
 
 // Runs flight-replay with `args`, its output captured in files of `dir`.
+// The track log a replay wrote into `folder`.
+std::filesystem::path FirstTrackIn(const std::filesystem::path& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".IGC") return entry.path();
+  }
+  return {};
+}
+
 RunResult RunReplay(const TempDir& dir, const std::vector<std::string>& args) {
   std::string command = Quoted(FLIGHT_REPLAY_EXE);
   for (const std::string& arg : args) command += " " + Quoted(arg);
@@ -63,14 +71,17 @@ TEST(FlightReplayTest, FailuresEndWithOneLineAndAnErrorStatus) {
 
 // A receiver's cold start: GGA sentences with an empty altitude while it has
 // no fix. The barometer made of the GPS altitude starts at the first real
-// one, so the flight's first altitude is no climb of 50 m/s.
+// one, so the flight's first altitude is no climb of 50 m/s. An empty
+// altitude later on (a 2D fix) keeps the last one: no fall to 0 m, no
+// 00000 in the pressure column.
 TEST(FlightReplayTest, AnEmptyGgaAltitudeIsNoAltitudeForTheGpsBarometer) {
   TempDir tmp;
   std::string stream;
   for (int second = 0; second < 24; ++second) {
     char time[16];
     std::snprintf(time, sizeof time, "1235%02d.00", second);
-    const std::string altitude = second < 12 ? "" : std::to_string(500 + 2 * (second - 12)) + ".0";
+    const bool noAltitude = second < 12 || second == 17 || second == 18;
+    const std::string altitude = noAltitude ? "" : std::to_string(500 + 2 * (second - 12)) + ".0";
     stream += Sentence(std::string("GPRMC,") + time + ",A,4807.038,N,01131.000,E,0.0,0.0,150726,,,A") +
               Sentence(std::string("GPGGA,") + time + ",4807.038,N,01131.000,E,1,08,0.9," + altitude +
                        ",M,46.9,M,,");
@@ -86,6 +97,18 @@ TEST(FlightReplayTest, AnEmptyGgaAltitudeIsNoAltitudeForTheGpsBarometer) {
     EXPECT_LT(std::stod(line.substr(4)), 2.5) << "fix " << shown << ": " << line;
   }
   EXPECT_EQ(shown, 24);
+  std::istringstream track(ReadFileBytes(FirstTrackIn(tmp / "FlyData")));
+  std::vector<std::string> pressure;
+  for (std::string line; std::getline(track, line);) {
+    if (line.rfind('B', 0) == 0) pressure.push_back(line.substr(25, 5));
+  }
+  ASSERT_EQ(pressure.size(), 24u);
+  // Each RMC comes before its GGA: a fix carries the altitude of the one before.
+  EXPECT_EQ(pressure[12], "00000");
+  EXPECT_EQ(pressure[13], "00500");
+  EXPECT_EQ(pressure[18], "00508") << "the 2D fixes keep the last altitude";
+  EXPECT_EQ(pressure[19], "00508");
+  EXPECT_EQ(pressure[20], "00514");
 }
 
 // Flights started before and after UTC midnight, replayed on a machine
