@@ -121,8 +121,9 @@ int g_nCreateError = 0;   // of the first try
 int CreateFlightLogs() {
   CloseFlightLogs();
   g_bTrackDated = false;
-  std::error_code ignored;  // an existing folder is fine; a missing card shows at the opens
-  std::filesystem::create_directory(g_request.directory, ignored);
+  std::error_code ignored;
+  std::error_code made;  // an existing folder is fine; a missing card shows at the opens
+  std::filesystem::create_directory(g_request.directory, made);
 
   int trackError = 0;
   int accelError = 0;
@@ -144,7 +145,10 @@ int CreateFlightLogs() {
   }
   if (g_fileTrack.IsOpen()) g_fileTrack.Write(TrackHeader(g_request.time, g_request.header));
   if (g_fileAccel.IsOpen()) g_fileAccel.Write(kAccelHeader);
-  return trackError != 0 ? trackError : accelError;
+  const int error = trackError != 0 ? trackError : accelError;
+  // No folder for the logs: why it could not be made (no right to write
+  // in the storage folder) says more than that it is not there.
+  return error == ENOENT && made ? made.value() : error;
 }
 
 bool BothOpen() { return g_fileTrack.IsOpen() && g_fileAccel.IsOpen(); }

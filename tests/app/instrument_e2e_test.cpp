@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <vector>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -332,6 +333,69 @@ TEST_F(InstrumentEndToEnd, TheToneOnADeviceThatDoesNotPaceItsWritesIsNoBusyLoop)
   EXPECT_EQ(EndOf(sim, SIGTERM), 0);
   const std::string errors = ReadFileBytes(replay / "instrument.err");
   EXPECT_EQ(errors.find("audio vario"), std::string::npos) << errors;
+}
+
+// The barometer's driver binds five seconds after the start (its IIO
+// device folder appears, as the kernel makes it): the instrument takes it
+// up by itself, and the tone and the track log's pressure column follow.
+// The tone is caught in a file by ALSA's file plugin.
+TEST_F(InstrumentEndToEnd, ABarometerThatComesFiveSecondsAfterTheStartGivesTheToneAndThePressure) {
+  TempDir sim;   // the simulator's folder: the instrument sees its sensors only once linked
+  fs::copy_file(FLIGHT_INSTRUMENT_EXE, storage / "flight-instrument");
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,3,4,1, 8"));
+  const fs::path devices = storage / "sys/bus/iio/devices";
+  fs::create_directories(devices);
+  const fs::path tone = replay / "tone.raw";
+  WriteFileBytes(replay / ".asoundrc", "pcm.!default { type file slave.pcm \"null\" file \"" +
+                                           tone.string() + "\" format \"raw\" }\n");
+  const pid_t simulator = Spawn({FLIGHT_SIM_EXE, "run", "--storage", sim.Path().string(), "--speed", "1",
+                                 "--vertical", "2:600", "--baro-noise", "0"});
+  children.push_back(simulator);
+  ASSERT_TRUE(WaitUntil([&] { return fs::is_symlink(sim / "COM7") && fs::exists(sim / "sys"); }));
+  fs::create_symlink(sim / "COM7", storage / "COM7");
+  fs::create_directory_symlink(sim / "sys/bus/iio/devices/iio:device1", devices / "iio:device1");
+  const pid_t program = Spawn({(storage / "flight-instrument").string()}, replay / "instrument.err",
+                              {{"HOME", replay.Path().string()},
+                               {"PULSE_SERVER", (replay / "no-sound-server").string()}});
+  children.push_back(program);
+  const auto pressureColumns = [&] {
+    std::vector<std::string> columns;
+    for (const std::string& record : BRecords(storage.Path())) columns.push_back(record.substr(25, 5));
+    return columns;
+  };
+  const auto toneHeard = [&] {
+    const std::string samples = ReadFileBytes(tone);
+    return std::any_of(samples.begin(), samples.end(), [](char c) { return c != 0; });
+  };
+  WaitUntil([] { return false; }, 5s);
+  const std::vector<std::string> before = pressureColumns();
+  ASSERT_GE(before.size(), 2u);
+  for (const std::string& column : before) EXPECT_EQ(column, "00000") << "no barometer yet";
+  EXPECT_FALSE(toneHeard()) << "no tone without a barometer";
+
+  const auto appeared = std::chrono::steady_clock::now();
+  fs::create_directory_symlink(sim / "sys/bus/iio/devices/iio:device0", devices / "iio:device3");
+  std::optional<double> pressureAfter, toneAfter;
+  const auto seconds = [&] {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - appeared).count();
+  };
+  WaitUntil([&] {
+    const std::vector<std::string> columns = pressureColumns();
+    if (!pressureAfter && !columns.empty() && columns.back() != "00000") pressureAfter = seconds();
+    if (!toneAfter && toneHeard()) toneAfter = seconds();
+    return pressureAfter && toneAfter;
+  }, 15s);
+  ASSERT_TRUE(pressureAfter) << "no pressure altitude recorded";
+  ASSERT_TRUE(toneAfter) << "no tone";
+  std::cout << "the barometer came; its first recorded pressure altitude " << *pressureAfter
+            << " s later, the climb tone " << *toneAfter << " s later\n";
+  EXPECT_LT(*pressureAfter, 3.5);   // a search a second, and a fix a second
+  EXPECT_LT(*toneAfter, 3.0);
+  EXPECT_EQ(EndOf(program, SIGTERM), 0);
+  EXPECT_EQ(EndOf(simulator, SIGTERM), 0);
+  const std::string errors = ReadFileBytes(replay / "instrument.err");
+  EXPECT_NE(errors.find("flight-instrument: Not open sensor bar\n"), std::string::npos) << errors;
+  EXPECT_EQ(errors.find("Not open sensor comp"), std::string::npos) << errors;
 }
 
 }  // namespace
