@@ -8,6 +8,8 @@
 #     instrument reads it: first, last and peak;
 #   - the time from the program's start to its window shown, under Xvfb.
 #   scripts/bench-process.sh        CPU=no skips the CPU figures
+#   scripts/bench-process.sh glide  the glide with "Sound" on alone (three
+#                                   minutes, one figure a minute)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh xvfb xauth x11-utils pulseaudio pulseaudio-utils libasound2-plugins
@@ -42,6 +44,12 @@ cpu() {  # cpu LABEL SOUND SIM-ARGS...: the program's CPU use over 60 s
   awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v label="$1" \
       'BEGIN { printf "CPU %s: %.2f %% of one core\n", label, 100 * t / hz / 60 }'
 }
+if [ "${1:-}" = glide ]; then
+  start_null_sink "$storage/pulse"
+  for _ in 1 2 3; do cpu "in a glide, 1 Hz fixes, Sound on (silent)" 1 --speed 1 --vertical -1:100000; done
+  stop_null_sink
+  exit 0
+fi
 if [ "${CPU:-yes}" != no ]; then
   start_null_sink "$storage/pulse"
   cpu "in a glide, 1 Hz fixes, Sound on (silent)" 1 --speed 1 --vertical -1:100000

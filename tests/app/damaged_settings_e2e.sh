@@ -9,35 +9,10 @@
 #   damaged_settings_e2e.sh INSTRUMENT FLIGHT-SIM
 set -euo pipefail
 instrument=$1 sim=$2
-for tool in Xvfb xdotool setpriv; do
-  command -v "$tool" >/dev/null ||
-    { echo "skipped: $tool is not installed (scripts/test.sh installs it)"; exit 77; }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  chmod -R u+rwX "$work" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/xvfb_session.sh"
 
 fail() { echo "FAILED ($case): $*" >&2; [ -f "$dir/err" ] && sed 's/^/  program: /' "$dir/err" >&2; exit 1; }
-# Waits up to 30 s (a sanitizer build starts slowly) for a command to succeed.
-wait_for() {
-  for _ in $(seq 300); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
-
-# -noreset: otherwise the server starts afresh each time its last client (a
-# program that ended, an xdotool call) goes, and a client connecting just
-# then is turned away.
-Xvfb -displayfd 3 -noreset -screen 0 800x480x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-wait_for test -s "$work/display" || { echo "FAILED: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb
 
 # The program's visible windows, one id a line.
 windows() { xdotool search --onlyvisible --pid "$program" 2>/dev/null || true; }

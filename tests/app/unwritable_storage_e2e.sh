@@ -6,26 +6,9 @@
 #   unwritable_storage_e2e.sh INSTRUMENT FLIGHT-SIM
 set -euo pipefail
 instrument=$1 sim=$2
-for tool in Xvfb xdotool setpriv; do
-  command -v "$tool" >/dev/null ||
-    { echo "skipped: $tool is not installed (scripts/test.sh installs it)"; exit 77; }
-done
-
-work=$(mktemp -d)
+source "$(dirname "$0")/xvfb_session.sh"
 chmod 755 "$work"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  chmod -R u+rwX "$work" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "FAILED: $*" >&2; sed 's/^/  program: /' "$work/err" >&2; exit 1; }
-wait_for() {  # up to 30 s (a sanitizer build starts slowly)
-  for _ in $(seq 300); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 
 # Root writes anywhere: as root, the program and the simulator run as a
 # user of their own, to whom the storage folder is closed.
@@ -39,10 +22,7 @@ cp "$instrument" "$storage/flight-instrument"
 printf 'COM7:, 9600,6,3,0,1,0, 3' | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
 [ ${#as_user[@]} -gt 0 ] && chown 65534:65534 "$sim_folder"
 
-Xvfb -displayfd 3 -noreset -ac -screen 0 800x480x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-wait_for test -s "$work/display" || { echo "FAILED: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb
 
 "${as_user[@]}" "$sim" run --storage "$sim_folder" --speed 2 --duration 3600 >/dev/null 2>&1 &
 pids+=($!)
