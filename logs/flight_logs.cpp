@@ -155,8 +155,9 @@ bool BothOpen() { return g_fileTrack.IsOpen() && g_fileAccel.IsOpen(); }
 
 // True when `log` holds its header and nothing else: a track log without a
 // B record (`track`), or an acceleration log of its column names alone.
+constexpr std::uintmax_t kMaxHeaderBytes = 4096;   // far above a header's, far below a flight's
 bool HoldsHeaderOnly(int fd, bool track) {
-  char buffer[4096];
+  char buffer[kMaxHeaderBytes];
   const ssize_t count = ::pread(fd, buffer, sizeof buffer, 0);
   if (count <= 0 || static_cast<std::size_t>(count) == sizeof buffer) return false;
   const std::string_view text(buffer, static_cast<std::size_t>(count));
@@ -218,7 +219,8 @@ int RemoveFixlessLogs() {
   for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
     const std::string name = entry.path().filename().string();
     if (name.size() < 8 || name.rfind("trk_", 0) != 0 || name.substr(name.size() - 4) != ".IGC") continue;
-    if (entry.path() == g_fileTrack.Path()) continue;
+    std::error_code sized;
+    if (entry.path() == g_fileTrack.Path() || entry.file_size(sized) > kMaxHeaderBytes || sized) continue;
     const std::filesystem::path accel = directory / ("acc_" + name.substr(4, name.size() - 8) + ".csv");
     const int track = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (track < 0) continue;

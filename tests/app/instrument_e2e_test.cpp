@@ -335,6 +335,20 @@ TEST_F(InstrumentEndToEnd, TheToneOnADeviceThatDoesNotPaceItsWritesIsNoBusyLoop)
   EXPECT_EQ(errors.find("audio vario"), std::string::npos) << errors;
 }
 
+// A screen device that is there but cannot be drawn on (here the
+// framebuffer platform on a device that is none): Qt gives up on it, and
+// the instrument starts anew without a screen and records the flight.
+TEST_F(InstrumentEndToEnd, AScreenThatCannotBeDrawnOnIsFlownWithout) {
+  const auto [sim, program] = Start({"--speed", "10"}, {{"QT_QPA_PLATFORM", "linuxfb:fb=/dev/null"}});
+  ASSERT_TRUE(WaitUntil([&] { return BRecords(storage.Path()).size() >= 5; }, 30s))
+      << ReadFileBytes(replay / "instrument.err");
+  EXPECT_EQ(EndOf(program, SIGTERM), 0);
+  EXPECT_EQ(EndOf(sim, SIGTERM), 0);
+  EXPECT_NE(ReadFileBytes(replay / "instrument.err").find(
+                "flight-instrument: the screen cannot be drawn on: flying and recording without it\n"),
+            std::string::npos);
+}
+
 // The barometer's driver binds five seconds after the start (its IIO
 // device folder appears, as the kernel makes it): the instrument takes it
 // up by itself, and the tone and the track log's pressure column follow.
