@@ -6,7 +6,6 @@
 #include <cmath>
 #include <fcntl.h>
 #include <linux/magic.h>
-#include <sys/stat.h>
 #include <sys/vfs.h>
 #include <string>
 #include <string_view>
@@ -134,21 +133,26 @@ void SysfsSensors::ClosePressureChannel() {
   m_pressure = {};
 }
 
-// Read fifty times a second, so each reading is one pread of the value's
-// file held open since the opening (a sysfs attribute gives its current
-// value at every read from its start); the factors of a raw channel are
-// known from the opening. A file that is not the kernel's (a simulated
-// tree, whose writer puts a new file in place of the old) is opened anew
-// once it has been replaced.
+// Read fifty times a second, so on the kernel's sysfs each reading is one
+// pread of the value's file held open since the opening (an attribute
+// gives its current value at every read from its start); the factors of a
+// raw channel are known from the opening. A file that is not the kernel's
+// (a simulated tree, whose writer puts a new file in place of the old a
+// hundred times a second) is opened for each reading, so that the newest
+// is read and the old ones go with their writer.
 std::optional<double> SysfsSensors::ReadPressure_hPa() {
-  if (m_pressure.value < 0 && !FindPressureChannelAgain()) return std::nullopt;
-  if (!m_pressure.kernelFiles && !ReopenIfReplaced()) {
-    LosePressureChannel();
-    return std::nullopt;
-  }
+  if (m_pressure.folder < 0 && !FindPressureChannelAgain()) return std::nullopt;
   char buffer[64];
-  const ssize_t count = ::pread(m_pressure.value, buffer, sizeof buffer, 0);
-  if (count < 0 && errno == ENODEV) {  // the driver let the device go
+  ssize_t count = -1;
+  if (m_pressure.kernelFiles) {
+    count = ::pread(m_pressure.value, buffer, sizeof buffer, 0);
+  } else if (const int fd = ::openat(m_pressure.folder, PressureFileName(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+             fd >= 0) {
+    count = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+  }
+  // Gone: the driver let the device go (ENODEV), or its file was removed.
+  if (count < 0 && (errno == ENODEV || errno == ENOENT)) {
     LosePressureChannel();
     return std::nullopt;
   }
@@ -158,17 +162,6 @@ std::optional<double> SysfsSensors::ReadPressure_hPa() {
   const double kPa = m_pressure.processed ? *value : (*value + m_pressure.offset) * m_pressure.scale;
   if (kPa < kMinPressure_kPa || kPa > kMaxPressure_kPa) return std::nullopt;
   return kPa * 10.0;
-}
-
-bool SysfsSensors::ReopenIfReplaced() {
-  struct stat held {};
-  if (::fstat(m_pressure.value, &held) != 0) return false;
-  if (held.st_nlink > 0) return true;
-  const int fd = ::openat(m_pressure.folder, PressureFileName(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  ::close(m_pressure.value);
-  m_pressure.value = fd;
-  return true;
 }
 
 const char* SysfsSensors::PressureFileName() const {
@@ -203,9 +196,10 @@ bool SysfsSensors::OpenPressureChannel(const std::filesystem::path& device) {
   channel.folder = ::open(device.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (channel.folder < 0) return false;
   m_pressure = channel;
-  m_pressure.value = ::openat(channel.folder, PressureFileName(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct statfs where {};
   m_pressure.kernelFiles = ::fstatfs(channel.folder, &where) == 0 && where.f_type == SYSFS_MAGIC;
+  if (!m_pressure.kernelFiles) return true;
+  m_pressure.value = ::openat(channel.folder, PressureFileName(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (m_pressure.value < 0) {
     ClosePressureChannel();
     return false;

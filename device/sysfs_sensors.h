@@ -83,7 +83,7 @@ class SysfsSensors final : public SensorBackend {
   // The barometer's pressure channel as found at its opening.
   struct PressureChannel {
     int folder = -1;            // the device's folder, held open (O_PATH)
-    int value = -1;             // its pressure file, held open
+    int value = -1;             // its pressure file, held open on sysfs
     bool kernelFiles = false;   // on sysfs: the file stays the same for the device's life
     bool processed = true;      // in_pressure_input, else in_pressure_raw
     double offset = 0, scale = 1;  // of the raw value
@@ -92,7 +92,6 @@ class SysfsSensors final : public SensorBackend {
   bool FindPressureChannelAgain();
   bool OpenPressureChannel(const std::filesystem::path& device);
   const char* PressureFileName() const;
-  bool ReopenIfReplaced();
   void LosePressureChannel();
   void ClosePressureChannel();
   void CloseBarometer();

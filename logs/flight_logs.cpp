@@ -9,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "base/text_format.h"
@@ -49,11 +48,6 @@ bool AllDigits(std::string_view text) {
     if (c < '0' || c > '9') return false;
   }
   return true;
-}
-
-std::string ReadWholeLog(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 int TwoDigitsAt(std::string_view text, std::size_t at) {
@@ -192,10 +186,11 @@ bool ContinueFlightLogs(const std::filesystem::path& track, const std::filesyste
     CloseFlightLogs();
     return false;
   }
-  // Dated by its first B record, if it has one.
-  std::error_code ignored;
-  g_bTrackDated = std::filesystem::file_size(track, ignored) > 0 &&
-                  ReadWholeLog(track).find("\nB") != std::string::npos;
+  // Dated by its first B record, if it has one: it follows the header.
+  std::ifstream log(track, std::ios::binary);
+  char start[kMaxHeaderBytes];
+  log.read(start, sizeof start);
+  g_bTrackDated = std::string_view(start, static_cast<std::size_t>(log.gcount())).find("\nB") != std::string_view::npos;
   return true;
 }
 

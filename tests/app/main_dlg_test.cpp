@@ -194,7 +194,9 @@ TEST_F(MainDlgTest, ABarometerThatComesAfterTheStartIsUsedFromThen) {
   WriteFileBytes(device / "in_pressure_input", "70.109\n");   // 3000 m
   int second = 1;
   ASSERT_TRUE(WaitUntil([&] {
-    receiver.Send(FixSentences("1000" + std::string(second < 10 ? "0" : "") + std::to_string(second++)));
+    const std::string ss = (second < 10 ? "0" : "") + std::to_string(second);
+    ++second;
+    receiver.Send(FixSentences("1000" + ss));
     return Track().find("A0300000545\n") != std::string::npos;
   }, 5s)) << Track();
   EXPECT_EQ(messages, QStringList({"Not open sensor bar", "Not open sensor comp"}));
@@ -219,7 +221,9 @@ TEST_F(MainDlgTest, LogsThatCannotBeCreatedAreToldAndRecordedOnceTheyCanBe) {
   fs::remove(storage / "FlyData");
   int second = 1;
   ASSERT_TRUE(WaitUntil([&] {
-    receiver.Send(FixSentences("10000" + std::to_string(second++)));
+    const std::string s = std::to_string(second);
+    ++second;
+    receiver.Send(FixSentences("10000" + s));
     return Track().find("\nB10000") != std::string::npos;
   }, 5s));
   EXPECT_EQ(messages.size(), 3) << "told once";
