@@ -8,6 +8,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 #include <QFont>
 #include <QGuiApplication>
@@ -151,7 +152,9 @@ void CMainDlg::OnInitDialog() {
   // Logs that cannot be created or written are told on the screen, from
   // whichever thread finds it out.
   SetLogErrorHandler([this](const std::string& message) {
-    QMetaObject::invokeMethod(this, [this, message] { ShowLogProblem(message); }, Qt::QueuedConnection);
+    std::lock_guard<std::mutex> lock(m_handOverMutex);
+    m_pendingLogProblems.push_back(message);
+    RingHandOver();
   });
 
   const std::string modulePath = m_env.modulePath();
@@ -346,8 +349,10 @@ void CMainDlg::TakeHandOver() {
   const ssize_t taken = ::read(m_handOverBell, &rings, sizeof rings);
   static_cast<void>(taken);
   bool texts = false, repaint = false;
+  std::vector<std::string> logProblems;
   {
     std::lock_guard<std::mutex> lock(m_handOverMutex);
+    logProblems.swap(m_pendingLogProblems);
     if (m_bTextsPending) {
       m_strField1 = std::move(m_pendingTexts.strField1);
       m_strField2 = std::move(m_pendingTexts.strField2);
@@ -359,6 +364,7 @@ void CMainDlg::TakeHandOver() {
   if (texts) ShowStoredTexts();
   if (repaint) m_pPanel->update();
   if (texts && m_bFlightToHandOver) HandOverFlight();   // a fix has just been recorded
+  for (const std::string& problem : logProblems) ShowLogProblem(problem);
 }
 
 void CMainDlg::ShowStoredTexts() {

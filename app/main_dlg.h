@@ -14,7 +14,8 @@
 // flight over to a new run on it (takeover.h).
 //
 // The acquisition thread runs the flight core's loop over m_port and hands
-// the display texts and the repaint requests over to this window's thread:
+// the display texts, the repaint requests and what goes wrong with the
+// logs over to this window's thread:
 // it leaves them under a mutex and rings an eventfd that this thread's
 // event loop watches, so it never touches a Qt object itself.
 // Closing the window (its close button, Escape, or a signal that ends the
@@ -29,6 +30,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <QDialog>
 #include <QIcon>
@@ -147,6 +149,7 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   FieldTexts m_pendingTexts;
   bool m_bTextsPending = false;
   bool m_bRepaintPending = false;
+  std::vector<std::string> m_pendingLogProblems;   // from any thread, for the screen
   int m_handOverBell = -1;
   QSocketNotifier* m_pHandOverNotifier = nullptr;
 
