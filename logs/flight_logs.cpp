@@ -148,15 +148,17 @@ int CreateFlightLogs() {
 bool BothOpen() { return g_fileTrack.IsOpen() && g_fileAccel.IsOpen(); }
 
 // True when `log` holds its header and nothing else: a track log without a
-// B record (`track`), or an acceleration log of its column names alone.
+// B record (`track`), or an acceleration log of its column names alone; or
+// less, as a run killed between its opening and its header leaves it.
 constexpr std::uintmax_t kMaxHeaderBytes = 4096;   // far above a header's, far below a flight's
 bool HoldsHeaderOnly(int fd, bool track) {
   char buffer[kMaxHeaderBytes];
   const ssize_t count = ::pread(fd, buffer, sizeof buffer, 0);
-  if (count <= 0 || static_cast<std::size_t>(count) == sizeof buffer) return false;
+  if (count < 0 || static_cast<std::size_t>(count) == sizeof buffer) return false;
   const std::string_view text(buffer, static_cast<std::size_t>(count));
-  if (!track) return text == kAccelHeader;
-  return text.rfind("AHOL001\n", 0) == 0 && text.back() == '\n' && text.find("\nB") == std::string_view::npos;
+  if (!track) return kAccelHeader.substr(0, text.size()) == text;
+  return text.empty() || (text.rfind("AHOL001\n", 0) == 0 && text.back() == '\n' &&
+                          text.find("\nB") == std::string_view::npos);
 }
 
 }  // namespace

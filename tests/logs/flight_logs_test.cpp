@@ -99,6 +99,11 @@ TEST_F(FlightLogFilesTest, PairsWithoutAFixLeftByEndedRunsAreRemoved) {
     ASSERT_TRUE(OpenFlightLogs(dir.Path().string(), LocalTime{2026, 3, 23, 14, 0, second}, {}));
   }
   CloseFlightLogs();
+  // Runs killed before their headers were written whole.
+  WriteFileBytes(fly / "trk_230326140004.IGC", kHeader);
+  WriteFileBytes(fly / "acc_230326140004.csv", "");
+  WriteFileBytes(fly / "trk_230326140005.IGC", "");
+  WriteFileBytes(fly / "acc_230326140005.csv", "");
   LogFile running;   // a run still going, its pair without a fix so far
   ASSERT_EQ(running.CreateNew(fly / "trk_230326140100.IGC", false), 0);
   running.Write(kHeader);
@@ -107,7 +112,7 @@ TEST_F(FlightLogFilesTest, PairsWithoutAFixLeftByEndedRunsAreRemoved) {
   WriteFileBytes(fly / "acc_230326140200.csv", std::string(kAccelHeader));
 
   ASSERT_TRUE(OpenFlightLogs(dir.Path().string(), kStart, {}));
-  EXPECT_EQ(RemoveFixlessLogs(), 3);
+  EXPECT_EQ(RemoveFixlessLogs(), 5);
   std::vector<std::string> left;
   for (const auto& entry : std::filesystem::directory_iterator(fly)) left.push_back(entry.path().filename());
   std::sort(left.begin(), left.end());
