@@ -2,6 +2,7 @@
 // recorded NMEA stream for replays and tests.
 #pragma once
 
+#include <chrono>
 #include <string_view>
 
 enum class ReadStatus {
@@ -29,4 +30,9 @@ class ByteSource {
   // Wakes a Read blocked on another thread; it returns kNoByte (or
   // whatever it has) promptly. Safe to call from any thread.
   virtual void Interrupt() {}
+
+  // How long a Read may wait for bytes before it returns kNoByte; zero (as
+  // at the start) waits as long as it takes. A recording never waits.
+  // Called on the reading thread.
+  virtual void SetReadTimeout(std::chrono::milliseconds /*timeout*/) {}
 };

@@ -3,6 +3,8 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "base/traffic.h"
+
 
 double g_dVario = 0;
 std::atomic<double> g_dWindDir{0};
@@ -99,4 +101,5 @@ void ResetFlightValues() {
   g_dTimeBase = 0;
   g_bTimeBasePending = true;
   g_nRedrawCount = 0;
+  PublishTraffic(TrafficPicture{});
 }

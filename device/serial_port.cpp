@@ -89,7 +89,7 @@ void CSerialPort::CloseHandleNow() {
 ReadStatus CSerialPort::Read(std::string_view& bytes) {
   if (m_hPort == kInvalidHandle) return ReadStatus::kFailed;
 
-  const Readiness readiness = WaitForInput(-1);
+  const Readiness readiness = WaitForInput(m_nReadTimeoutMs);
   if (readiness == Readiness::kNothing) return ReadStatus::kNoByte;
   const ssize_t count = ::read(m_hPort, m_buffer.data(), m_buffer.size());
   if (count > 0) {
@@ -102,6 +102,10 @@ ReadStatus CSerialPort::Read(std::string_view& bytes) {
     return ReadStatus::kNoByte;
   }
   return ReadStatus::kFailed;
+}
+
+void CSerialPort::SetReadTimeout(std::chrono::milliseconds timeout) {
+  m_nReadTimeoutMs = timeout.count() > 0 ? static_cast<int>(timeout.count()) : -1;
 }
 
 CSerialPort::Readiness CSerialPort::WaitForInput(int timeoutMs) {

@@ -52,9 +52,11 @@ class CSerialPort : public ByteSource {
 
   // Blocks until bytes arrive (kBytes, all that have come, up to the
   // buffer's size), the device fails or is gone (kFailed; also when the
-  // port is closed), or the read is interrupted by a signal or Interrupt()
-  // (kNoByte). Never wakes while the receiver is silent.
+  // port is closed), or the read is interrupted by a signal or Interrupt(),
+  // or the read time-out passes (kNoByte). Without a time-out it never
+  // wakes while the receiver is silent.
   ReadStatus Read(std::string_view& bytes) override;
+  void SetReadTimeout(std::chrono::milliseconds timeout) override;
 
   // Closes the port at once, without the wait of Close, and opens it again
   // with the current g_strComPort and g_nBaudRate. Open's result.
@@ -83,6 +85,7 @@ class CSerialPort : public ByteSource {
 
   int m_hPort = kInvalidHandle;
   int m_hWake = -1;  // eventfd that Interrupt() signals
+  int m_nReadTimeoutMs = -1;  // for poll(): -1 waits as long as it takes
   // Bytes read from the device in one call, handed to the loop as they are.
   std::array<char, 256> m_buffer{};
 };

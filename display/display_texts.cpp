@@ -6,6 +6,8 @@
 #include "base/settings_values.h"
 #include "base/text_format.h"
 #include "device/gm130api.h"
+#include "display/top_line.h"
+#include "display/traffic_texts.h"
 
 namespace {
 
@@ -36,6 +38,7 @@ enum class Row {
   kStartDist,         // "S0 "
   kStartBearing,      // "A0 "
   kCircleWind,        // "Wc ", the wind fitted to the circles flown
+  kTraffic,           // "Tr ", the traffic of a collision-warning device
 };
 
 enum Field { kTop, kMiddle, kBottom };
@@ -44,7 +47,7 @@ enum Field { kTop, kMiddle, kBottom };
 // different values in different fields from code 7 on. Columns: top, middle,
 // bottom field.
 using R = Row;
-constexpr std::array<std::array<Row, 3>, 18> kRows = {{
+constexpr std::array<std::array<Row, 3>, 19> kRows = {{
     /*  0 */ {R::kSpeed,          R::kSpeed,           R::kSpeed},
     /*  1 */ {R::kAltGps,         R::kAltGps,          R::kAltGps},
     /*  2 */ {R::kCourse,         R::kCourse,          R::kCourse},
@@ -60,9 +63,10 @@ constexpr std::array<std::array<Row, 3>, 18> kRows = {{
     /* 12 */ {R::kBattery,        R::kThermalBearing,  R::kThermalBearing},
     /* 13 */ {R::kAltBaroTight,   R::kAltBaroTight,    R::kAltBaro},
     /* 14 */ {R::kAirspeed,       R::kCircleWind,      R::kCompassCorrected},
-    /* 15 */ {R::kCircleWind,     R::kSpeedAlone,      R::kStartDist},
-    /* 16 */ {R::kSpeedAlone,     R::kSpeedAlone,      R::kStartBearing},
+    /* 15 */ {R::kCircleWind,     R::kTraffic,         R::kStartDist},
+    /* 16 */ {R::kTraffic,        R::kSpeedAlone,      R::kStartBearing},
     /* 17 */ {R::kSpeedAlone,     R::kSpeedAlone,      R::kCircleWind},
+    /* 18 */ {R::kSpeedAlone,     R::kSpeedAlone,      R::kTraffic},
 }};
 
 Row RowOf(Field field, int code) {
@@ -74,7 +78,7 @@ Row RowOf(Field field, int code) {
 // The vertical speed while climbing or level; the row's own text while sinking.
 std::string VarioText() { return "Var " + FormatFixed(g_dVario, 3, 1); }
 
-void StoreRowText(Row row, const AcquisitionState& s, std::string& text) {
+void StoreRowText(Row row, const AcquisitionState& s, const TrafficPicture& traffic, std::string& text) {
   switch (row) {
     case Row::kSpeedAlone: text = s.strSpeed; break;
     case Row::kSpeed: text = "V " + s.strSpeed; break;
@@ -128,14 +132,17 @@ void StoreRowText(Row row, const AcquisitionState& s, std::string& text) {
                           : "Wc --";  // no circle flown yet
       break;
     }
+    case Row::kTraffic: text = TrafficFieldText(traffic); break;
   }
 }
 
 }  // namespace
 
-void UpdateDisplayTexts(const AcquisitionState& state, FieldTexts& texts) {
+void UpdateDisplayTexts(const AcquisitionState& state, const TrafficPicture& traffic, FieldTexts& texts) {
   // Top, bottom, middle: the order the lines have always been built in.
-  StoreRowText(RowOf(kTop, g_nFieldSel1), state, texts.strField1);
-  StoreRowText(RowOf(kBottom, g_nFieldSel3), state, texts.strField3);
-  StoreRowText(RowOf(kMiddle, g_nFieldSel2), state, texts.strField2);
+  StoreRowText(RowOf(kTop, g_nFieldSel1), state, traffic, texts.strField1);
+  texts.strTopField = texts.strField1;
+  StoreRowText(RowOf(kBottom, g_nFieldSel3), state, traffic, texts.strField3);
+  StoreRowText(RowOf(kMiddle, g_nFieldSel2), state, traffic, texts.strField2);
+  ApplyTopLine(texts, traffic.alarm);
 }

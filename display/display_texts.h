@@ -5,14 +5,20 @@
 #include <string>
 
 #include "base/acquisition_state.h"
+#include "base/traffic.h"
 
 struct FieldTexts {
-  std::string strField1;   // top line
+  std::string strField1;   // top line, as shown: its field's text or an alarm
   std::string strField2;   // middle line
   std::string strField3;   // bottom line
+  bool bTopInverse = false;   // the top line black on white: an alarm has it
+  std::string strTopField;    // the top field's own text, back when the alarm ends
+
+  bool operator==(const FieldTexts&) const = default;
 };
 
 // Builds the three texts from the field codes g_nFieldSel1..3 (top, middle,
-// bottom), once per GPRMC sentence, replacing all three. The battery gauge
-// is opened, read and closed only while the top line shows it.
-void UpdateDisplayTexts(const AcquisitionState& state, FieldTexts& texts);
+// bottom), once per GPRMC sentence, replacing all three; an alarm takes
+// over the top line (display/top_line.h). The battery gauge is opened, read
+// and closed only while the top line shows it.
+void UpdateDisplayTexts(const AcquisitionState& state, const TrafficPicture& traffic, FieldTexts& texts);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/angles.h"
 #include "base/flight_values.h"
 
 namespace {
@@ -53,6 +54,45 @@ class WindSymbol {
 
 constexpr double kLongBarb = 25, kShortBarb = 12;
 
+// A traffic symbol's points lie within this many pixels of its centre.
+constexpr double kSymbolReach = 8;
+// Where a symbol may stand: wholly inside the grid.
+constexpr double kMapReach = kMapX - kGridLeft - kSymbolReach;
+
+// The screen point at `bearing` (relative to the heading) and `km` from the
+// pilot, as the thermal marker is placed.
+void MapPoint(double bearing, double km, double& x, double& y) {
+  const double t = ((180 - bearing) * g_dPi) * (1.0 / 180);
+  x = std::sin(t) * km * kPixelsPerKm + kMapX;
+  y = std::cos(t) * km * kPixelsPerKm + kMapY;
+}
+
+// One aircraft, heading-up: an arrowhead along its track, or a square.
+void DrawTarget(PaintContext& dc, const TrafficTarget& target, double heading) {
+  const double north = FiniteOrZero(*target.dNorth), east = FiniteOrZero(*target.dEast);
+  const double bearing = RadToDeg(std::atan2(east, north)) - heading;
+  double x = 0, y = 0;
+  MapPoint(bearing, std::hypot(north, east) / 1000, x, y);
+  if (std::fabs(x - kMapX) > kMapReach || std::fabs(y - kMapY) > kMapReach) {
+    if (target.nAlarmLevel == 0) return;  // off the map
+    MapPoint(bearing, kMapReach / kPixelsPerKm, x, y);  // on its edge, never hidden
+  }
+  const bool filled = target.nAlarmLevel > 0;
+  if (!target.dTrack) {
+    const PanelPoint square[] = {{Pixel(x - 3), Pixel(y - 3)}, {Pixel(x + 3), Pixel(y - 3)},
+                                 {Pixel(x + 3), Pixel(y + 3)}, {Pixel(x - 3), Pixel(y + 3)}};
+    dc.Polygon(square, filled);
+    return;
+  }
+  // The arrowhead in its own frame: q along the track, p across it.
+  const double a = DegToRad(FiniteOrZero(*target.dTrack) - heading);
+  const auto at = [&](double p, double q) {
+    return PanelPoint{Pixel(x + p * std::cos(a) + q * std::sin(a)), Pixel(y + p * std::sin(a) - q * std::cos(a))};
+  };
+  const PanelPoint arrow[] = {at(0, 7), at(5, -5), at(0, -2), at(-5, -5)};
+  dc.Polygon(arrow, filled);
+}
+
 }  // namespace
 
 PanelValues ReadPanelValues() {
@@ -66,7 +106,7 @@ PanelValues ReadPanelValues() {
   return v;
 }
 
-void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values) {
+void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values, const TrafficPicture& traffic) {
   const double dist = FiniteOrZero(values.dThermalDist);
   const double bearing = FiniteOrZero(values.dThermalBearing);
   const double climbPeak = FiniteOrZero(values.dClimbPeak);
@@ -98,6 +138,12 @@ void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values) {
   const int cx = Pixel(std::sin(t) * d * kPixelsPerKm + kMapX);
   const int cy = Pixel(std::cos(t) * d * kPixelsPerKm + kMapY);
   if (climbPeak > 0) dc.Ellipse(cx - h, cy - h, cx + h, cy + h);
+
+  // A target heard without a direction counts, and is listed, but has no
+  // place on the map.
+  for (const TrafficTarget& target : traffic.targets) {
+    if (target.HasPosition()) DrawTarget(dc, target, heading);
+  }
 
   // Speed classes [m/s]: up to 2.5 one short barb, up to 5 one long barb,
   // below 7.5 a long and a short one, up to 10 two long ones, above three.

@@ -5,6 +5,11 @@
 //     the pilot at (72, 295), 70 pixels per km, with a filled disc at the
 //     predicted thermal (never drawn farther than 1 km out), small while the
 //     thermal's best climb is below 1 m/s, large from 1 m/s on;
+//   - on the same map the traffic of a collision-warning device, each
+//     aircraft at its position: an arrowhead along its track, or a small
+//     square when its track is unknown, filled while it alarms; only what
+//     lies on the map is drawn, except that an aircraft that alarms from
+//     farther out is drawn at the map's edge, in its direction;
 //   - on the right a wind symbol centred at (190, 325): a 60-pixel shaft
 //     whose upwind end points where the wind comes from, with one to three
 //     barbs for the speed class.
@@ -13,6 +18,14 @@
 // coordinates are the handheld screen's pixels and do not follow the window
 // size. The window calls this from its paint handler.
 #pragma once
+
+#include <span>
+
+#include "base/traffic.h"
+
+struct PanelPoint {
+  int x = 0, y = 0;
+};
 
 // The drawing operations the panel needs, on the window's paint context.
 class PaintContext {
@@ -31,6 +44,9 @@ class PaintContext {
   // An ellipse in the rectangle, outlined with the current pen and filled
   // with the context's default brush (white on this window).
   virtual void Ellipse(int left, int top, int right, int bottom) = 0;
+  // A closed polygon through the points, outlined with the current pen,
+  // and filled with the default brush when `filled`.
+  virtual void Polygon(std::span<const PanelPoint> points, bool filled) = 0;
 };
 
 // The flight values one paint draws from.
@@ -50,6 +66,8 @@ struct PanelValues {
 // goes on writing them.
 PanelValues ReadPanelValues();
 
-// Draws the whole panel. A value that is not a finite number (which the
-// flight computations never produce) is drawn as 0 for this paint.
-void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values);
+// Draws the whole panel, with the traffic on the map (base/traffic.h:
+// LatestTraffic() on the window's thread). A value that is not a finite
+// number (which the flight computations never produce) is drawn as 0 for
+// this paint.
+void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values, const TrafficPicture& traffic = {});

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPalette>
 
+#include "base/traffic.h"
 #include "display/instrument_panel.h"
 #include "display/qt_paint_context.h"
 
@@ -32,5 +33,5 @@ void InstrumentPanelWidget::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setTransform(PanelTransform(size()));
   QtPaintContext dc(painter);
-  PaintInstrumentPanel(dc, ReadPanelValues());
+  PaintInstrumentPanel(dc, ReadPanelValues(), LatestTraffic());
 }

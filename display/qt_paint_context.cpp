@@ -1,6 +1,7 @@
 #include "display/qt_paint_context.h"
 
 #include <QBrush>
+#include <QPolygon>
 #include <QRectF>
 
 QtPaintContext::QtPaintContext(QPainter& painter) : m_painter(painter) {
@@ -25,4 +26,13 @@ void QtPaintContext::LineTo(int x, int y) {
 void QtPaintContext::Ellipse(int left, int top, int right, int bottom) {
   // The handheld's rectangle excludes its right and bottom edges.
   m_painter.drawEllipse(QRectF(left, top, right - left, bottom - top));
+}
+
+void QtPaintContext::Polygon(std::span<const PanelPoint> points, bool filled) {
+  QPolygon polygon;
+  for (const PanelPoint& p : points) polygon << QPoint(p.x, p.y);
+  const QBrush brush = m_painter.brush();
+  if (!filled) m_painter.setBrush(Qt::NoBrush);
+  m_painter.drawPolygon(polygon);
+  m_painter.setBrush(brush);
 }

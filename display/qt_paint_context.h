@@ -1,5 +1,5 @@
 // The instrument panel's paint context on a QPainter: the handheld's pen,
-// move-to/line-to and filled-ellipse operations.
+// move-to/line-to, filled-ellipse and polygon operations.
 #pragma once
 
 #include <QPainter>
@@ -19,6 +19,7 @@ class QtPaintContext final : public PaintContext {
   void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
   void Ellipse(int left, int top, int right, int bottom) override;
+  void Polygon(std::span<const PanelPoint> points, bool filled) override;
 
  private:
   QPainter& m_painter;

@@ -12,10 +12,18 @@
 #include "flight/circle_wind.h"
 #include "flight/fix_acceptance.h"
 #include "flight/navigation.h"
+#include "base/number_text.h"
+#include "base/traffic.h"
+#include "display/top_line.h"
 #include "flight/nmea_reader.h"
+#include "flight/traffic_reader.h"
 #include "flight/vario.h"
 #include "flight/wind.h"
 #include "logs/flight_logs.h"
+
+double MonotonicSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 AcquisitionLoop::AcquisitionLoop(ByteSource& port, InstrumentWindow& window,
                                  AcquisitionOptions options)
@@ -41,7 +49,8 @@ void AcquisitionLoop::AcquisitionThreadProc() {
         break;
       case ReadStatus::kNoByte:
         // A read that delivered nothing is not a byte: the last byte must
-        // not be taken twice.
+        // not be taken twice. A silent traffic device ages all the same.
+        AgeTrafficBetweenFixes();
         break;
       case ReadStatus::kFailed:
         if (!m_port.Reopen()) PauseBeforeNextReopen();
@@ -145,12 +154,79 @@ void AcquisitionLoop::ExamineSentence(std::string_view sentence) {
       std::string time = field.empty() ? std::string() : RmcTimeText(field);
       if (!time.empty() && time == m_strLastRmcTime) return;
       m_strLastRmcTime = std::move(time);
+      AdvanceStreamClock(m_strLastRmcTime);
       RunRmcCycle(sentence);
       break;
     }
+    case NmeaKind::kTrafficStatus:
+      TakeTrafficStatus(sentence);
+      break;
+    case NmeaKind::kTrafficTarget:
+      m_bTrafficChanged |= m_traffic.TakeTarget(ReadTrafficTarget(sentence), TrafficNow());
+      break;
     case NmeaKind::kOther:
       break;
   }
+}
+
+double AcquisitionLoop::TrafficNow() const {
+  return m_options.trafficClock ? m_options.trafficClock() : m_dStreamSeconds;
+}
+
+void AcquisitionLoop::AdvanceStreamClock(const std::string& hhmmss) {
+  if (hhmmss.empty()) return;  // a fix without time moves no clock
+  const int seconds = SecondsOfDay(ReadNumber(hhmmss, 6));
+  if (m_nStreamBase < 0) m_nStreamBase = seconds;
+  m_dStreamSeconds = m_streamClock.Elapsed(m_nStreamBase, seconds);
+}
+
+void AcquisitionLoop::TakeTrafficStatus(std::string_view sentence) {
+  const TrafficAlarm before = m_traffic.Picture().alarm;
+  m_bTrafficChanged |= m_traffic.TakeStatus(ReadTrafficStatus(sentence), TrafficNow());
+  ShowAlarmChange(before);
+  FollowTrafficWithReadTimeout();
+}
+
+void AcquisitionLoop::AgeTrafficBetweenFixes() {
+  if (m_traffic.Idle()) return;
+  const TrafficAlarm before = m_traffic.Picture().alarm;
+  m_bTrafficChanged |= m_traffic.Age(TrafficNow());
+  ShowAlarmChange(before);
+  FollowTrafficWithReadTimeout();
+}
+
+// An alarm must not wait for the next fix: the top line and the speaker
+// (through the published level) take a change of it at once.
+void AcquisitionLoop::ShowAlarmChange(const TrafficAlarm& before) {
+  const TrafficAlarm& alarm = m_traffic.Picture().alarm;
+  if (alarm == before) return;
+  PublishTraffic(m_traffic.Picture());
+  m_bTrafficChanged = false;
+  if (m_window.ShowsFieldTexts()) {
+    ApplyTopLine(m_texts, alarm);
+    m_window.ShowAlarmChange(m_texts);
+  }
+  m_window.RequestRepaint();
+}
+
+// The map follows the traffic once a fix; with no traffic this costs one test.
+void AcquisitionLoop::HandTrafficOverWithFix() {
+  if (!m_traffic.Idle()) m_bTrafficChanged |= m_traffic.Age(TrafficNow());
+  if (!m_bTrafficChanged) return;
+  m_bTrafficChanged = false;
+  PublishTraffic(m_traffic.Picture());
+  m_window.RequestRepaint();
+  FollowTrafficWithReadTimeout();
+}
+
+// While there is a traffic device, reads wake now and then, so that its
+// targets and alarm age even when the port falls silent; without one they
+// wait for bytes as long as it takes.
+void AcquisitionLoop::FollowTrafficWithReadTimeout() {
+  const bool wanted = !m_traffic.Idle() && m_options.trafficClock != nullptr;
+  if (wanted == m_bTrafficTimeout) return;
+  m_bTrafficTimeout = wanted;
+  m_port.SetReadTimeout(wanted ? kTrafficReadTimeout : std::chrono::milliseconds::zero());
 }
 
 void AcquisitionLoop::RunRmcCycle(std::string_view sentence) {
@@ -160,9 +236,10 @@ void AcquisitionLoop::RunRmcCycle(std::string_view sentence) {
   ReadRmc(sentence, m_state);
   TakeTimeBase();
   ReadBarometer();
+  HandTrafficOverWithFix();
 
   if (m_window.ShowsFieldTexts()) {
-    UpdateDisplayTexts(m_state, m_texts);
+    UpdateDisplayTexts(m_state, m_traffic.Picture(), m_texts);
     m_window.ShowFieldTexts(m_texts);
   }
 

@@ -7,7 +7,11 @@
 //   -> vario -> wind (four sectors, then circles) -> air data
 //   -> repaint request every fourth fix
 //
-// GPGGA sentences only refresh the GPS altitude; every other sentence is
+// GPGGA sentences only refresh the GPS altitude. The traffic sentences of a
+// collision-warning device on the same port ($PFLAU, $PFLAA) keep the
+// traffic table; an alarm that starts, changes or ends goes to the window
+// and the speaker at once, without waiting for the next fix, and the rest
+// of the traffic is handed over with the next fix. Every other sentence is
 // ignored. The loop runs on its own thread until it is asked to stop or its
 // byte source ends.
 #pragma once
@@ -15,6 +19,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -24,6 +29,10 @@
 #include "base/time_of_day.h"
 #include "display/display_texts.h"
 #include "flight/circle_wind.h"
+#include "flight/traffic_table.h"
+
+// Seconds on the steady clock, which no change of the time of day moves.
+double MonotonicSeconds();
 
 // What the loop needs of the main window. Both calls come from the
 // acquisition thread; the window hands them over to its own thread.
@@ -32,6 +41,10 @@ class InstrumentWindow {
   virtual ~InstrumentWindow() = default;
   // The three display texts of one GPRMC sentence.
   virtual void ShowFieldTexts(const FieldTexts& texts) = 0;
+  // The texts again between two fixes, because an alarm has started,
+  // changed or ended on the top line: shown at once, like any texts. A
+  // stand-in that shows one line per fix may leave them for the next fix.
+  virtual void ShowAlarmChange(const FieldTexts& texts) { ShowFieldTexts(texts); }
   // Repaint the whole instrument panel, background erased.
   virtual void RequestRepaint() = 0;
   // False for a stand-in with nothing to show the texts on (a replay that
@@ -43,6 +56,10 @@ struct AcquisitionOptions {
   // How long to wait after a reopen of the GPS port failed before trying
   // again, so that an unplugged receiver does not spin a core.
   std::chrono::milliseconds reopenPause{500};
+  // The clock traffic ages by [s]: the instrument's monotonic clock in
+  // flight. Empty: the stream's own time, the UTC time of its fixes, so a
+  // replay ages its targets as the flight did.
+  std::function<double()> trafficClock = MonotonicSeconds;
 };
 
 class AcquisitionLoop {
@@ -51,6 +68,9 @@ class AcquisitionLoop {
   // high-precision receivers send longer ones (90 and more); a text that
   // grows past this without a new "$" is not NMEA and is dropped.
   static constexpr std::size_t kMaxSentenceChars = 160;
+  // How long a read waits for bytes while there is traffic: a device that
+  // falls silent must not leave its targets and its alarm on the screen.
+  static constexpr std::chrono::milliseconds kTrafficReadTimeout{500};
 
   AcquisitionLoop(ByteSource& port, InstrumentWindow& window,
                   AcquisitionOptions options = {});
@@ -76,6 +96,7 @@ class AcquisitionLoop {
   // last such altitude [m]: a receiver without a fix sends the field empty.
   long long GpsAltitudes() const { return m_nGpsAltitudes; }
   double GpsAltitude() const { return m_dGpsAltitude; }
+  const TrafficPicture& Traffic() const { return m_traffic.Picture(); }
 
  private:
   void ProcessBytes(std::string_view bytes);
@@ -85,6 +106,13 @@ class AcquisitionLoop {
   void ReadBarometer();
   void RecordAcceptedFix();
   void PauseBeforeNextReopen();
+  double TrafficNow() const;
+  void AdvanceStreamClock(const std::string& hhmmss);
+  void TakeTrafficStatus(std::string_view sentence);
+  void AgeTrafficBetweenFixes();
+  void ShowAlarmChange(const TrafficAlarm& before);
+  void HandTrafficOverWithFix();
+  void FollowTrafficWithReadTimeout();
 
   ByteSource& m_port;
   InstrumentWindow& m_window;
@@ -96,6 +124,12 @@ class AcquisitionLoop {
   bool m_bInSentence = false;   // a "$" has opened the text being assembled
   std::size_t m_nStar = std::string::npos;   // where its "*" stands, once it has come
   std::string m_strLastRmcTime;   // hhmmss of the last GPRMC cycle
+  TrafficTable m_traffic;
+  bool m_bTrafficChanged = false;   // since it was last handed over
+  bool m_bTrafficTimeout = false;   // reads wait at most kTrafficReadTimeout
+  ElapsedClock m_streamClock;       // the stream's own time, across midnight
+  int m_nStreamBase = -1;           // its first fix [s since midnight], once one came
+  double m_dStreamSeconds = 0;      // since then
   long long m_nAcceptedFixes = 0;
   bool m_bBaroRead = false;   // the barometer has been read in this loop
   long long m_nGpsAltitudes = 0;

@@ -97,6 +97,8 @@ NmeaKind NmeaSentenceKind(std::string_view sentence) {
   static constexpr std::array<std::string_view, 7> kTalkers = {"GP", "GN", "GL", "GA",
                                                                "GB", "BD", "GQ"};
   if (sentence.size() < 7 || sentence[0] != '$' || sentence[6] != ',') return NmeaKind::kOther;
+  if (sentence.starts_with("$PFLAU")) return NmeaKind::kTrafficStatus;
+  if (sentence.starts_with("$PFLAA")) return NmeaKind::kTrafficTarget;
   const std::string_view talker = sentence.substr(1, 2), type = sentence.substr(3, 3);
   bool known = false;
   for (const std::string_view t : kTalkers) known = known || t == talker;

@@ -16,8 +16,10 @@
 
 // The sentences the instrument reads, from any satellite system's talker:
 // GP (GPS), GN (combined), GL (GLONASS), GA (Galileo), GB and BD (BeiDou),
-// GQ (QZSS).
-enum class NmeaKind { kOther, kGga, kRmc };
+// GQ (QZSS); and the traffic sentences of a collision-warning device on the
+// same port (flight/traffic_reader.h): $PFLAU, its status and alarm, and
+// $PFLAA, one aircraft.
+enum class NmeaKind { kOther, kGga, kRmc, kTrafficStatus, kTrafficTarget };
 NmeaKind NmeaSentenceKind(std::string_view sentence);
 
 // True when `sentence`, "$" ... "*hh", ends with the two hex digits (either

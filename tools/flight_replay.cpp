@@ -2,7 +2,9 @@
 // own acquisition loop and writes the track and acceleration logs it would
 // have written in the air, their header filled as the instrument fills it
 // (Pilot.txt from the --out folder). With --print it shows the three
-// display lines of every GPRMC sentence, "top|middle|bottom", one line each.
+// display lines of every GPRMC sentence, "top|middle|bottom", one line each
+// (a traffic alarm that starts between two fixes shows on the next one).
+// Traffic ages by the stream's own fix times, as it did in the air.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -33,6 +35,7 @@ class ReplayWindow final : public InstrumentWindow {
     const std::string line = texts.strField1 + "|" + texts.strField2 + "|" + texts.strField3 + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
+  void ShowAlarmChange(const FieldTexts&) override {}  // one line per fix
   void RequestRepaint() override {}
 
  private:
@@ -94,7 +97,9 @@ int main(int argc, char** argv) {
   g_nFieldSel3 = options.fields[2];
 
   ReplayWindow window(options.print);
-  AcquisitionLoop loop(recording, window);
+  AcquisitionOptions acquisition;
+  acquisition.trafficClock = nullptr;  // the stream's own time
+  AcquisitionLoop loop(recording, window, acquisition);
   GpsBarometer gpsBarometer(loop);
   if (options.baroFromGps) SetSensorBackend(&gpsBarometer);
   OpenSensors(nullptr);  // a replay has no sensor hardware to complain about

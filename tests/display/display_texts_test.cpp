@@ -29,28 +29,31 @@ class DisplayTextsTest : public FlightTest, public ScriptedSensors {
   // The three lines for the field codes, as "top|middle|bottom".
   std::string Show(int top, int middle, int bottom) {
     g_nFieldSel1 = top; g_nFieldSel2 = middle; g_nFieldSel3 = bottom;
-    UpdateDisplayTexts(state, texts);
+    UpdateDisplayTexts(state, traffic, texts);
     return texts.strField1 + "|" + texts.strField2 + "|" + texts.strField3;
   }
 
   std::string calls;
   AcquisitionState state;
+  TrafficPicture traffic;
   FieldTexts texts;
 };
 
 TEST_F(DisplayTextsTest, EveryCodeOfEveryField) {
   const struct { int code; const char* shown; } rows[] = {
-      {-1, " 41| 41| 41"}, {18, " 41| 41| 41"},  // no selection, past the list
+      {-1, " 41| 41| 41"}, {19, " 41| 41| 41"},  // no selection, past the list
       {0, "V  41|V  41|V  41"}, {1, "H  523|H  523|H  523"}, {2, "K   8|K   8|K   8"},
       {3, "Wd 270|Wd 270|Wd 270"}, {4, "Wf  3|Wf  3|Wf  3"},
       {5, "E01131.000|E01131.000|E01131.000"}, {6, "N5535.111|N5535.111|N5535.111"},
       {7, "123519|T 123519|T 123519"}, {8, "Var 1.3|Var 1.3|Var 1.3"},
       {9, "FI 275|TAS  61|TAS  61"}, {10, "WX  53|Var 1.3|Var 1.3"},
       {11, "Var 1.3|Dist 0.8|Dist 0.8"}, {12, "Bat  87|Ugol -13|Ugol -13"},
-      {13, "Hb1234|Hb1234|Hb 1234"}, {14, "TAS  61|Wc --|FIm  363"}, {15, "Wc --| 41|S0  2.3"},
-      {16, " 41| 41|A0  -45"}, {17, " 41| 41|Wc --"},  // no circle flown yet
+      {13, "Hb1234|Hb1234|Hb 1234"}, {14, "TAS  61|Wc --|FIm  363"}, {15, "Wc --|Tr --|S0  2.3"},
+      {16, "Tr --| 41|A0  -45"}, {17, " 41| 41|Wc --"},  // no circle flown yet, no traffic device
+      {18, " 41| 41|Tr --"},
   };
   for (const auto& row : rows) EXPECT_EQ(Show(row.code, row.code, row.code), row.shown);
+  EXPECT_FALSE(texts.bTopInverse);
   batteryPresent = false;
   EXPECT_EQ(Show(12, 0, 0), "Error dev|V  41|V  41");
   EXPECT_EQ(Show(12, 0, 0), "Error dev|V  41|V  41");
@@ -75,6 +78,45 @@ TEST_F(DisplayTextsTest, WindFromSinkingAndMissingData) {
     row.set(state);
     EXPECT_EQ(Show(row.top, row.middle, row.bottom), row.shown);
   }
+}
+
+// "Traffic" at the end of each list: top 16, middle 15, bottom 18.
+TEST_F(DisplayTextsTest, TrafficShowsTheNearestTargetOrWhetherThereIsADevice) {
+  const auto target = [](std::optional<double> north, std::optional<double> east, std::optional<double> up) {
+    TrafficTarget t;
+    t.dNorth = north, t.dEast = east, t.dVertical = up;
+    return t;
+  };
+  const struct { bool device; std::vector<TrafficTarget> targets; const char* shown; } rows[] = {
+      {false, {}, "Tr --"},
+      {true, {}, "Tr 0"},
+      // The nearest by horizontal distance, whatever the order; heights signed, never "-0".
+      {true, {target(-1540, -1020, -1126), target(300, 400, 20.4), target(2000, 0, 5)}, "Tr 3 0.5 +20"},
+      {true, {target(100, 0, -0.4)}, "Tr 1 0.1 +0"},
+      {true, {target(0, 0, -20.5)}, "Tr 1 0.0 -20"},
+      // A distance alone (no east) is a distance; a target 50 km away is shown as such.
+      {true, {target(-870, std::nullopt, 30), target(50000, 0, 100)}, "Tr 2 0.9 +30"},
+      {true, {target(50000, 0, std::nullopt)}, "Tr 1 50.0"},     // no height: left out
+      {true, {target(std::nullopt, std::nullopt, 10)}, "Tr 1"},  // nothing to measure
+  };
+  for (const auto& row : rows) {
+    traffic.bDevice = row.device;
+    traffic.targets = row.targets;
+    EXPECT_EQ(Show(16, 15, 18), std::string(row.shown) + "|" + row.shown + "|" + row.shown);
+  }
+}
+
+// While the device reports an alarm, it has the top line, black on white,
+// whatever field the line holds; the other lines keep theirs.
+TEST_F(DisplayTextsTest, AnAlarmTakesTheTopLineAndGivesItBack) {
+  traffic.bDevice = true;
+  traffic.alarm = {3, -60, 300, 20};
+  EXPECT_EQ(Show(0, 1, 2), "!3 10h 0.3 +20|H  523|K   8");
+  EXPECT_TRUE(texts.bTopInverse);
+  EXPECT_EQ(texts.strTopField, "V  41");
+  traffic.alarm = {};
+  EXPECT_EQ(Show(0, 1, 2), "V  41|H  523|K   8");
+  EXPECT_FALSE(texts.bTopInverse);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
-// A paint context that writes down its drawing as "pen Mx,y Lx,y El,t,r,b restore ".
+// A paint context that writes down its drawing as
+// "pen Mx,y Lx,y El,t,r,b Px,y x,y x,y f restore " (a polygon ends with "f"
+// when filled, "o" when outlined).
 #pragma once
 
 #include <string>
@@ -11,6 +13,11 @@ struct RecordingPaintContext : PaintContext {
   void MoveTo(int x, int y) override { ops += 'M' + Xy(x, y); }
   void LineTo(int x, int y) override { ops += 'L' + Xy(x, y); }
   void Ellipse(int l, int t, int r, int b) override { ops += 'E' + Xy(l, t, ',') + Xy(r, b); }
+  void Polygon(std::span<const PanelPoint> points, bool filled) override {
+    ops += 'P';
+    for (const PanelPoint& p : points) ops += Xy(p.x, p.y);
+    ops += filled ? "f " : "o ";
+  }
   static std::string Xy(int x, int y, char end = ' ') {
     return std::to_string(x) + ',' + std::to_string(y) + end;
   }
