@@ -105,6 +105,11 @@ CMainDlg::CMainDlg(QWidget* parent, StartupEnvironment environment)
   connect(m_pSetButton, &QPushButton::clicked, this, &CMainDlg::OnSetButton);
   // The handheld's fields say "Static" and "Stat" until the start-up
   // shows the (empty) texts.
+  m_normalPalette = m_pField1->palette();
+  m_inversePalette = m_normalPalette;
+  m_inversePalette.setColor(QPalette::Window, Qt::white);
+  m_inversePalette.setColor(QPalette::WindowText, Qt::black);
+  m_pField1->installEventFilter(this);
   m_pField1->setText("Static");
   m_pField2->setText("Stat");
   m_pField3->setText("Stat");
@@ -357,6 +362,7 @@ void CMainDlg::TakeHandOver() {
       m_strField1 = std::move(m_pendingTexts.strField1);
       m_strField2 = std::move(m_pendingTexts.strField2);
       m_strField3 = std::move(m_pendingTexts.strField3);
+      m_bTopInverse = m_pendingTexts.bTopInverse;
     }
     texts = std::exchange(m_bTextsPending, false);
     repaint = std::exchange(m_bRepaintPending, false);
@@ -368,6 +374,10 @@ void CMainDlg::TakeHandOver() {
 }
 
 void CMainDlg::ShowStoredTexts() {
+  if (m_pField1->autoFillBackground() != m_bTopInverse) {
+    m_pField1->setAutoFillBackground(m_bTopInverse);
+    m_pField1->setPalette(m_bTopInverse ? m_inversePalette : m_normalPalette);
+  }
   m_pField1->setText(QString::fromStdString(m_strField1));
   m_pField2->setText(QString::fromStdString(m_strField2));
   m_pField3->setText(QString::fromStdString(m_strField3));
@@ -375,6 +385,14 @@ void CMainDlg::ShowStoredTexts() {
 
 QLabel* CMainDlg::FieldLabel(int line) const {
   return line == 1 ? m_pField1 : line == 2 ? m_pField2 : m_pField3;
+}
+
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_pField1 && event->type() == QEvent::MouseButtonPress && m_onTopLineTap) {
+    m_onTopLineTap();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void CMainDlg::resizeEvent(QResizeEvent* event) {

@@ -14,8 +14,9 @@
 // flight over to a new run on it (takeover.h).
 //
 // The acquisition thread runs the flight core's loop over m_port and hands
-// the display texts, the repaint requests and what goes wrong with the
-// logs over to this window's thread:
+// the display texts (the top one black on white while an alarm has it),
+// the repaint requests and what goes wrong with the logs over to this
+// window's thread:
 // it leaves them under a mutex and rings an eventfd that this thread's
 // event loop watches, so it never touches a Qt object itself.
 // Closing the window (its close button, Escape, or a signal that ends the
@@ -34,6 +35,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QPalette>
 #include <QString>
 
 #include "app/takeover.h"
@@ -97,6 +99,11 @@ class CMainDlg : public QDialog, public InstrumentWindow {
 
   bool IsAcquisitionRunning() const { return m_pThread != nullptr; }
 
+  // A tap on the top line goes to `handler` (on this window's thread):
+  // whoever owns the line (display/top_line.h) may answer it, as an alarm
+  // that the pilot acknowledges.
+  void SetTopLineTapHandler(std::function<void()> handler) { m_onTopLineTap = std::move(handler); }
+
   // For the window's tests.
   QLabel* FieldLabel(int line) const;   // 1 top, 2 middle, 3 bottom
   InstrumentPanelWidget* Panel() const { return m_pPanel; }
@@ -105,6 +112,7 @@ class CMainDlg : public QDialog, public InstrumentWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void StartAcquisition();
@@ -130,6 +138,9 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   std::string m_strField1;   // top line (control 1002)
   std::string m_strField2;   // middle line (control 1001)
   std::string m_strField3;   // bottom line (control 1003)
+  bool m_bTopInverse = false;   // the top line black on white: an alarm
+  QPalette m_normalPalette, m_inversePalette;
+  std::function<void()> m_onTopLineTap;
   QIcon m_hIcon;
 
   StartupEnvironment m_env;

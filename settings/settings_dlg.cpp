@@ -64,21 +64,23 @@ const QStringList& CSettingsDlg::TopFieldEntries() {
   static const QStringList entries = {"Speed", "Altitude", "Course", "WindD", "WindF",
                                       "Long",  "Latit",    "Time",   "D/H",   "FI",
                                       "WX",    "d/H",      "batt",   "AltBar", "TAS",
-                                      "WindC"};
+                                      "WindC", "Traffic"};
   return entries;
 }
 
 const QStringList& CSettingsDlg::MiddleFieldEntries() {
   static const QStringList entries = {"Speed", "Altitude", "Course", "WindD", "WindF",
                                       "Long",  "Latit",    "Time",   "D/H",   "TAS",
-                                      "d/H",   "Dist",     "Ugol",   "AltBar", "WindC"};
+                                      "d/H",   "Dist",     "Ugol",   "AltBar", "WindC",
+                                      "Traffic"};
   return entries;
 }
 
 const QStringList& CSettingsDlg::BottomFieldEntries() {
   static const QStringList entries = {"Speed", "Altitude", "Course", "WindD", "WindF", "Long",
                                       "Latit", "Time",     "D/H",    "TAS",   "d/H",   "Dist",
-                                      "Ugol",  "AltBar",   "Fim",    "D2S",   "A2S",   "WindC"};
+                                      "Ugol",  "AltBar",   "Fim",    "D2S",   "A2S",   "WindC",
+                                      "Traffic"};
   return entries;
 }
 

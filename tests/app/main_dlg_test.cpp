@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include "base/flight_values.h"
@@ -298,6 +299,43 @@ TEST_F(MainDlgTest, EscapeClosesTheRunningWindow) {
   });
   EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
   EXPECT_FALSE(dlg.isVisible());
+}
+
+// A collision alarm takes the top line at once, black on white, without
+// waiting for the next fix, and gives it back when it ends; the map shows
+// the threat filled; a tap on the line reaches whoever is listening.
+TEST_F(MainDlgTest, AnAlarmTakesTheTopLineAtOnceAndGivesItBack) {
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,15,1, 3"));  // speed, traffic
+  PtyReceiver gps;
+  Bind(7, gps.Device());
+  CMainDlg dlg(nullptr, Environment());
+  int taps = 0;
+  dlg.SetTopLineTapHandler([&] { ++taps; });
+  dlg.OnInitDialog();
+  const QPalette::ColorRole background = QPalette::Window;
+  ASSERT_TRUE(gps.Send("\r\n" + Sentence("PFLAU,1,1,2,1,0,,0,,") + FixSentences("100000")));
+  ASSERT_TRUE(WaitUntil([&] { return Text(dlg, 1) == "V  41" && Text(dlg, 2) == "Tr 0"; }));
+  EXPECT_FALSE(dlg.FieldLabel(1)->autoFillBackground());
+  const QImage quiet = dlg.Panel()->grab().toImage();
+
+  ASSERT_TRUE(gps.Send(Sentence("PFLAA,2,200,-100,20,2,DD1234,90,0,30,1.0,1") +
+                       Sentence("PFLAU,1,1,2,1,2,-30,2,20,224,DD1234")));
+  ASSERT_TRUE(WaitUntil([&] { return Text(dlg, 1) == "!2 11h 0.2 +20"; }));  // no fix came
+  EXPECT_TRUE(dlg.FieldLabel(1)->autoFillBackground());
+  EXPECT_EQ(dlg.FieldLabel(1)->palette().color(background), Qt::white);
+  EXPECT_EQ(dlg.FieldLabel(1)->palette().color(QPalette::WindowText), Qt::black);
+  EXPECT_EQ(Text(dlg, 2), "Tr 0") << "the rest waits for the fix";
+  EXPECT_TRUE(WaitUntil([&] { return dlg.Panel()->grab().toImage() != quiet; })) << "the threat on the map";
+
+  QMouseEvent tap(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                  Qt::NoModifier);
+  QApplication::sendEvent(dlg.FieldLabel(1), &tap);
+  EXPECT_EQ(taps, 1);
+
+  ASSERT_TRUE(gps.Send(Sentence("PFLAU,1,1,2,1,0,,0,,")));
+  ASSERT_TRUE(WaitUntil([&] { return Text(dlg, 1) == "V  41"; }));
+  EXPECT_FALSE(dlg.FieldLabel(1)->autoFillBackground()) << "the window's own black shows through again";
+  EXPECT_NE(dlg.FieldLabel(1)->palette().color(background), Qt::white);
 }
 
 }  // namespace

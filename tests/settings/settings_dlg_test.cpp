@@ -44,10 +44,12 @@ TEST_F(SettingsDlgTest, ListsHoldTheirEntriesAndShowTheCurrentSettings) {
   };
   EXPECT_EQ(QStringList({entries(dlg.m_cbComPort, 0), entries(dlg.m_cbBaud, 9), entries(dlg.m_cbField1, 9),
                          entries(dlg.m_cbField2, 9), entries(dlg.m_cbField3, 16)}),
-            QStringList({"Com1: /9", "115200/10", "FI/16", "TAS/15", "A2S/18"}));
-  // The wind of the circles flown, last in each field's list.
+            QStringList({"Com1: /9", "115200/10", "FI/17", "TAS/16", "A2S/19"}));
+  // The wind of the circles flown, then the traffic, last in each field's list.
   EXPECT_EQ(QStringList({entries(dlg.m_cbField1, 15), entries(dlg.m_cbField2, 14), entries(dlg.m_cbField3, 17)}),
-            QStringList({"WindC/16", "WindC/15", "WindC/18"}));
+            QStringList({"WindC/17", "WindC/16", "WindC/19"}));
+  EXPECT_EQ(QStringList({entries(dlg.m_cbField1, 16), entries(dlg.m_cbField2, 15), entries(dlg.m_cbField3, 18)}),
+            QStringList({"Traffic/17", "Traffic/16", "Traffic/19"}));
 
   g_nFieldSel3 = 40;  // outside its list: no selection
   g_bSound = 2;       // only exactly 1 checks the box
