@@ -7,10 +7,11 @@
 #include <optional>
 #include <vector>
 
-#include "audio/vario_tone.h"
+#include "audio/speaker.h"
 #include "audio/vario_tone_table.h"
 #include "base/flight_values.h"
 #include "base/settings_values.h"
+#include "base/traffic.h"
 
 namespace {
 
@@ -120,7 +121,8 @@ bool AudioVario::WaitOrStop(microseconds pause) {
 
 void AudioVario::Run() {
   snd_lib_error_set_handler(QuietAlsa);
-  VarioTone tone(kRate);
+  Speaker speaker(kRate);
+  VarioTone& tone = speaker.Vario();
   std::vector<std::int16_t> samples;
   Device device;
   snd_pcm_t*& pcm = device.pcm;
@@ -163,6 +165,7 @@ void AudioVario::Run() {
       release();
       probed = false;
       tone = VarioTone(kRate);
+      speaker.Alarm().Play(nullptr);
       seen = LatestFastVario().updates;
       fresh = now;
       if (WaitOrStop(kOffPoll)) break;
@@ -182,9 +185,12 @@ void AudioVario::Run() {
       }
     }
 
+    // A traffic alarm takes the speaker while it lasts, barometer or not.
+    speaker.Alarm().Play(TrafficAlarmPattern(TrafficAlarmLevel()));
+
     // The device is tried as soon as "Sound" is on, so that a missing one
     // is told at once, and again whenever there is a tone to play.
-    if (!pcm && now >= nextTry && (!probed || !tone.Quiet())) {
+    if (!pcm && now >= nextTry && (!probed || !speaker.Quiet())) {
       probed = true;
       quietSince = now;
       std::string why;
@@ -196,7 +202,7 @@ void AudioVario::Run() {
 
     // Quiet, and the last sound has played out: nothing is written. The
     // stream stops, and after a while the device is let go.
-    if (tone.Quiet() && (!playing || silence >= device.buffer)) {
+    if (speaker.Quiet() && (!playing || silence >= device.buffer)) {
       if (playing) {
         snd_pcm_drop(pcm);
         playing = false;
@@ -220,8 +226,8 @@ void AudioVario::Run() {
       playingSince = now;
     }
 
-    tone.Render(samples.data(), samples.size());
-    silence = tone.Quiet() ? silence + device.period : 0;
+    speaker.Render(samples.data(), samples.size());
+    silence = speaker.Quiet() ? silence + device.period : 0;
     // A device that takes whatever it is given (ALSA's "null") would let
     // this loop spin. A real one holds every write once its buffer is
     // full, and so is never a second ahead of the clock; one that gets

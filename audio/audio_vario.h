@@ -2,7 +2,10 @@
 // and plays it through ALSA (the "default" device reaches PulseAudio or
 // PipeWire where a desktop runs one, the sound card where none does), with
 // at most 80 ms of latency. It follows the "Sound" setting at once and falls
-// silent when the vertical speed stops coming.
+// silent when the vertical speed stops coming. A traffic collision alarm
+// (its level published in base/traffic.h) takes the speaker from the vario
+// while it lasts, with a pattern of its own per level (audio/alarm_tone.h),
+// and gives it back after; it is heard with or without a barometer.
 //
 // Silence costs nothing: once the tone has fallen silent and its last
 // sound has played out, nothing is written; the stream is stopped, and
