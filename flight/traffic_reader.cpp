@@ -1,9 +1,8 @@
 #include "flight/traffic_reader.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
-
-#include "base/number_text.h"
 
 namespace {
 
@@ -35,10 +34,13 @@ class TrafficFields {
   std::size_t m_nFields = 0;
 };
 
-// The number a field holds, when it holds one whole and within +-limit.
+// The number a field holds, when it is one number and nothing else, within
+// +-limit: a number too large for a double is absent, not 0.
 std::optional<double> Number(std::string_view field, double limit) {
-  if (!HoldsNumber(field)) return std::nullopt;
-  const double value = ReadNumber(field, field.size());
+  if (field.starts_with('+')) field.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+  if (error != std::errc() || end != field.data() + field.size()) return std::nullopt;
   if (!std::isfinite(value) || std::fabs(value) > limit) return std::nullopt;
   return value;
 }

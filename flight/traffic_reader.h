@@ -2,9 +2,9 @@
 // read from the same stream, byte machine and checksum test as the GPS
 // sentences. Each reader takes the sentence text from its "$" up to and
 // including the "*", as the acquisition loop hands it over, and reads every
-// field up to the "*" (the last one too). A field that is empty, holds no
-// number or a number beyond what the device can mean is absent: it is
-// never read as 0.
+// field up to the "*" (the last one too). A field that is empty, is not one
+// decimal number, or holds a number beyond what the device can mean is
+// absent: it is never read as 0.
 #pragma once
 
 #include <string_view>

@@ -1,11 +1,16 @@
 // A real paraglider flight re-flown through the acquisition loop: what the pilot sees must fit it.
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "base/flight_values.h"
+#include "base/settings_values.h"
+#include "base/traffic.h"
 #include "device/sensors.h"
 #include "flight/recorded_byte_source.h"
 #include "tests/support/flight_test.h"
@@ -52,6 +57,43 @@ TEST_F(RecordedFlightTest, ParagliderThermalsFlyAsThePilotSawThem) {
   // course swings back by up to 136 degrees between fixes, so no turn is a
   // steady circle, and the circles' wind rightly stays unknown.
   EXPECT_FALSE(g_circleWind.bFitted);
+}
+
+// A real capture from a glider's traffic device, replayed on its own fix
+// times: the targets it reported, the nearest one's distance and height at
+// chosen seconds, their names, and the two lines with garbage after their
+// checksum read as the byte machine reads any line (the sentence counts,
+// the garbage is dropped).
+TEST_F(RecordedFlightTest, AGliderTrafficCaptureShowsItsTraffic) {
+  SKIP_WITHOUT_RECORDINGS();
+  FileByteSource source;
+  ASSERT_EQ(source.Open(RecordingPath("glider-flarm-capture.nmea")), 0);
+  RecordingWindow window;
+  AcquisitionLoop loop(source, window, {.trafficClock = nullptr});
+  g_nFieldSel1 = 16;  // Traffic
+  g_nFieldSel2 = 7;   // time
+  std::map<std::string, std::string> shown;
+  double garbageLineNorth = 0;
+  window.onShow = [&] {
+    shown[window.shown.back().strField2] = window.shown.back().strField1;
+    if (window.shown.back().strField2 != "T 135036") return;
+    for (const TrafficTarget& t : loop.Traffic().targets) {
+      if (t.strId == "4D22BC") garbageLineNorth = t.dNorth.value_or(0);
+    }
+  };
+  loop.AcquisitionThreadProc();
+  EXPECT_EQ(window.shown.size(), 466u);
+  const std::map<std::string, std::string> expected = {
+      {"T 134749", "Tr 1 58.4 +8108"}, {"T 134800", "Tr 2 1.6 -1094"}, {"T 135000", "Tr 4 2.9 -712"},
+      {"T 135031", "Tr 2 4.4 -664"},   // garbage after its checksum: shown all the same
+      {"T 135200", "Tr 5 9.2 -415"},   {"T 135400", "Tr 6 14.6 -184"}, {"T 135547", "Tr 5 12.0 +5495"}};
+  for (const auto& [time, traffic] : expected) EXPECT_EQ(shown[time], traffic) << time;
+  EXPECT_EQ(garbageLineNorth, 10576);
+  std::set<std::string> names;
+  for (const TrafficTarget& t : loop.Traffic().targets) names.insert(t.strId + "!" + t.strName);
+  EXPECT_EQ(names, (std::set<std::string>{"39103C!FJLKN", "398640!CCM901", "461553!FSF706C", "4D22BC!RYR71VG",
+                                          "780AAB!CPA260"}));
+  EXPECT_EQ(loop.Traffic().alarm.nLevel, 0) << "no alarm in this capture";
 }
 
 }  // namespace
