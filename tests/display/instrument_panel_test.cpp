@@ -10,9 +10,9 @@
 namespace {
 
 // What a paint draws after the pen and the grid, up to the pen's restore.
-std::string AfterGrid(const PanelValues& values) {
+std::string AfterGrid(const PanelValues& values, const TrafficPicture& traffic = {}) {
   RecordingPaintContext dc;
-  PaintInstrumentPanel(dc, values);
+  PaintInstrumentPanel(dc, values, traffic);
   const std::string head = "pen M2,225 L142,225 M2,295 L142,295 M2,365 L142,365 "
                            "M2,225 L2,365 M72,225 L72,365 M142,225 L142,365 ";
   EXPECT_TRUE(dc.ops.starts_with(head) && dc.ops.ends_with(" restore ")) << dc.ops;
@@ -59,6 +59,36 @@ TEST(InstrumentPanel, NonFiniteValueIsDrawnAsZero) {
       EXPECT_EQ(AfterGrid(faulty), AfterGrid(zero)) << fault;
     }
   AfterGrid({-1e300, 30, 2, -1.7e308, 8, 1.7e308});  // finite but absurd: no int overflow
+}
+
+TrafficPicture OneTarget(std::optional<double> north, std::optional<double> east,
+                         std::optional<double> track, int level = 0) {
+  TrafficPicture traffic;
+  traffic.bDevice = true;
+  TrafficTarget& target = traffic.targets.emplace_back();
+  target.dNorth = north, target.dEast = east, target.dTrack = track, target.nAlarmLevel = level;
+  return traffic;
+}
+
+// Each aircraft heading-up as the thermal marker is placed: an arrowhead
+// along its track, a square without one, filled while it alarms; never
+// outside the map, but an aircraft that alarms is never hidden.
+TEST(InstrumentPanel, TrafficSymbols) {
+  const std::string calm = "M189,355 L190,295 M189,355 L177,354 ";
+  const struct { PanelValues values; TrafficPicture traffic; std::string drawn; } rows[] = {
+      // 500 m ahead, flying to the right: the tip 7 pixels right of (72, 260)
+      // (a hair above it: g_dPi is a hair below pi).
+      {{}, OneTarget(500, 0, 90), "P79,259 67,265 70,260 67,255 o " + calm},
+      {{}, OneTarget(500, 0, 90, 2), "P79,259 67,265 70,260 67,255 f " + calm},
+      {{}, OneTarget(500, 0, std::nullopt), "P69,257 75,257 75,263 69,263 o " + calm},  // stealth
+      // Heading east: an aircraft to the north is on the left, flying up the screen.
+      {{.dHeading = 90}, OneTarget(500, 0, 90), "P37,287 42,299 37,296 32,299 o M220,325 L160,324 M220,325 L219,337 "},
+      {{}, OneTarget(850, std::nullopt, 90, 3), calm},      // a distance alone: no place on the map
+      {{}, OneTarget(900, 900, 90), calm},                  // past the map's corner
+      {{}, OneTarget(-50000, 0, 0), calm},                  // 50 km behind
+      {{}, OneTarget(-50000, 0, 0, 1), "P71,350 76,362 71,359 66,362 f " + calm},  // alarms: at the edge
+  };
+  for (const auto& row : rows) EXPECT_EQ(AfterGrid(row.values, row.traffic), row.drawn);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include "base/flight_values.h"
+#include "base/traffic.h"
 #include "tests/support/flight_test.h"
 
 namespace {
@@ -41,6 +42,23 @@ TEST_F(PanelWidgetTest, CalmStartShowsGridAndCalmWindAndAMarkerIsAFilledDiscAtTh
   image = Paint();
   EXPECT_TRUE(White(image, 80, 252));
   EXPECT_FALSE(White(image, 80, 290));
+}
+
+// The traffic the loop last published: a square without a track, an
+// outline while quiet, filled while it alarms.
+TEST_F(PanelWidgetTest, TrafficIsDrawnFromThePublishedPictureFilledWhileItAlarms) {
+  TrafficPicture traffic;
+  traffic.bDevice = true;
+  TrafficTarget& target = traffic.targets.emplace_back();
+  target.dNorth = 500, target.dEast = 200;  // a square around (86, 260)
+  PublishTraffic(traffic);
+  QImage image = Paint();
+  EXPECT_TRUE(White(image, 83, 257));    // its corner
+  EXPECT_FALSE(White(image, 86, 260));   // an outline
+  traffic.targets[0].nAlarmLevel = 1;
+  PublishTraffic(traffic);
+  image = Paint();
+  EXPECT_TRUE(White(image, 86, 260));    // filled
 }
 
 TEST_F(PanelWidgetTest, ThePanelScalesUniformlyAndCentresInItsWidget) {
