@@ -105,10 +105,6 @@ CMainDlg::CMainDlg(QWidget* parent, StartupEnvironment environment)
   connect(m_pSetButton, &QPushButton::clicked, this, &CMainDlg::OnSetButton);
   // The handheld's fields say "Static" and "Stat" until the start-up
   // shows the (empty) texts.
-  m_normalPalette = m_pField1->palette();
-  m_inversePalette = m_normalPalette;
-  m_inversePalette.setColor(QPalette::Window, Qt::white);
-  m_inversePalette.setColor(QPalette::WindowText, Qt::black);
   m_pField1->installEventFilter(this);
   m_pField1->setText("Static");
   m_pField2->setText("Stat");
@@ -374,10 +370,10 @@ void CMainDlg::TakeHandOver() {
 }
 
 void CMainDlg::ShowStoredTexts() {
-  if (m_pField1->autoFillBackground() != m_bTopInverse) {
-    m_pField1->setAutoFillBackground(m_bTopInverse);
-    m_pField1->setPalette(m_bTopInverse ? m_inversePalette : m_normalPalette);
-  }
+  // A style sheet of its own: the application's style sheet would win
+  // over a palette.
+  const QString look = m_bTopInverse ? "QLabel { background: white; color: black; }" : "";
+  if (m_pField1->styleSheet() != look) m_pField1->setStyleSheet(look);
   m_pField1->setText(QString::fromStdString(m_strField1));
   m_pField2->setText(QString::fromStdString(m_strField2));
   m_pField3->setText(QString::fromStdString(m_strField3));

@@ -35,7 +35,6 @@
 
 #include <QDialog>
 #include <QIcon>
-#include <QPalette>
 #include <QString>
 
 #include "app/takeover.h"
@@ -139,7 +138,6 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   std::string m_strField2;   // middle line (control 1001)
   std::string m_strField3;   // bottom line (control 1003)
   bool m_bTopInverse = false;   // the top line black on white: an alarm
-  QPalette m_normalPalette, m_inversePalette;
   std::function<void()> m_onTopLineTap;
   QIcon m_hIcon;
 
