@@ -114,6 +114,33 @@ TEST(FlightReplayTest, AnEmptyGgaAltitudeIsNoAltitudeForTheGpsBarometer) {
 // Flights started before and after UTC midnight, replayed on a machine
 // whose clock is a day off: the independent IGC reader dates each with its
 // first fix.
+// The Traffic entry and the alarm's top line, still one line per RMC: an
+// alarm that starts between two fixes shows on the next, and the targets
+// age by the stream's own fix times.
+TEST(FlightReplayTest, PrintShowsTheTrafficAndTheAlarmOneLinePerFix) {
+  TempDir tmp;
+  const auto fix = [](const std::string& time) {
+    return Sentence("GPRMC," + time + ",A,4807.038,N,01131.000,E,022.4,084.4,230394,,,A");
+  };
+  const std::string quiet = Sentence("PFLAU,2,1,2,1,0,,0,,");
+  WriteFileBytes(tmp / "traffic.nmea",
+                 fix("120000") + quiet + Sentence("PFLAA,0,-1540,-1020,-1126,1,39103C!FJLKN,93,0,33,4.9,8") +
+                     fix("120001") + Sentence("PFLAA,3,200,-100,20,2,DD1234,90,0,30,1.0,1") +
+                     Sentence("PFLAU,2,1,2,1,3,-30,2,20,224,DD1234") + fix("120002") + quiet + fix("120003") +
+                     fix("120004") + fix("120005") + fix("120006") + fix("120007"));
+  const RunResult run = RunReplay(tmp, {"--print", "--fields", "16,7,0", "--out", tmp.Path().string(),
+                                        (tmp / "traffic.nmea").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Tr --|T 120000|V  41\n"
+                     "Tr 1 1.8 -1126|T 120001|V  41\n"
+                     "!3 11h 0.2 +20|T 120002|V  41\n"
+                     "Tr 1 0.2 +20|T 120003|V  41\n"  // each target gone 3 s after it was heard
+                     "Tr 0|T 120004|V  41\n"
+                     "Tr 0|T 120005|V  41\n"
+                     "Tr 0|T 120006|V  41\n"
+                     "Tr --|T 120007|V  41\n");      // no status for 5 s: no device
+}
+
 TEST(FlightReplayTest, TheIgcReaderDatesEachFlightWithItsFirstFix) {
   const std::tuple<const char*, const char*> flights[] = {  // --start, the first fix's date
       {"23:58:00", "2026-07-15"}, {"00:00:30", "2026-07-15"}};
