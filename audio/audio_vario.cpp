@@ -133,6 +133,7 @@ void AudioVario::Run() {
   long long silence = 0;        // frames of silence written since the tone fell quiet
   Clock::time_point playingSince, quietSince = Clock::now(), nextTry = Clock::now();
   bool reportedDevice = false, reportedNoValues = false;
+  const TonePattern* heardAlarm = nullptr;   // the alarm pattern being played
   // Only a value that comes after the start is heard.
   unsigned long seen = LatestFastVario().updates;
   Clock::time_point fresh = Clock::now();  // the last new value, or "Sound" switched on
@@ -186,7 +187,16 @@ void AudioVario::Run() {
     }
 
     // A traffic alarm takes the speaker while it lasts, barometer or not.
-    speaker.Alarm().Play(TrafficAlarmPattern(TrafficAlarmLevel()));
+    // One that starts or changes its level is heard now: what the device
+    // (and a sound server behind it) still holds of the sound before is
+    // dropped, rather than played out first.
+    const TonePattern* alarm = TrafficAlarmPattern(TrafficAlarmLevel());
+    if (alarm != nullptr && alarm != heardAlarm && playing) {
+      snd_pcm_drop(pcm);
+      playing = false;
+    }
+    heardAlarm = alarm;
+    speaker.Alarm().Play(alarm);
 
     // The device is tried as soon as "Sound" is on, so that a missing one
     // is told at once, and again whenever there is a tone to play.

@@ -12,9 +12,11 @@
 //   alarm 1765130000.123     the alarm's first line
 //   clear 1765130003.456     the line that ends it
 //
-//   alarm-feed --storage DIR [--alarms N] [--no-fixes-in-alarms] [--seed N]
+//   alarm-feed --storage DIR [--alarms N] [--no-fixes-in-alarms] [--climb M/S] [--seed N]
 // --no-fixes-in-alarms holds the fixes back while an alarm lasts, so that
 // what the instrument shows then can only have come from the alarm's lines.
+// --climb makes the barometer climb steadily (written 50 times a second),
+// so that the vario beeps when the alarm comes, as in a thermal.
 #include <unistd.h>
 
 #include <chrono>
@@ -59,14 +61,16 @@ int main(int argc, char** argv) {
   std::string storage;
   int alarms = 10;
   bool fixesInAlarms = true;
+  double climb = 0;
   unsigned seed = 1;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--storage" && i + 1 < argc) storage = argv[++i];
     else if (arg == "--alarms" && i + 1 < argc) alarms = std::atoi(argv[++i]);
     else if (arg == "--seed" && i + 1 < argc) seed = static_cast<unsigned>(std::atoi(argv[++i]));
+    else if (arg == "--climb" && i + 1 < argc) climb = std::atof(argv[++i]);
     else if (arg == "--no-fixes-in-alarms") fixesInAlarms = false;
-    else return std::fprintf(stderr, "usage: alarm-feed --storage DIR [--alarms N] [--no-fixes-in-alarms] [--seed N]\n"), 2;
+    else return std::fprintf(stderr, "usage: alarm-feed --storage DIR [--alarms N] [--no-fixes-in-alarms] [--climb M/S] [--seed N]\n"), 2;
   }
   if (storage.empty()) return std::fprintf(stderr, "alarm-feed: --storage DIR is needed\n"), 2;
   SimSensorTree sensors(storage, 0);
@@ -82,21 +86,28 @@ int main(int argc, char** argv) {
   std::uniform_real_distribution<double> offset(0.2, 0.8);
   const Clock::time_point start = Clock::now();
   const auto second = [&](int s) { return start + std::chrono::milliseconds(1000 * s); };
+  // Waits until `when`, the barometer following the climb meanwhile.
+  const auto waitUntil = [&](Clock::time_point when) {
+    while (climb != 0 && Clock::now() + std::chrono::milliseconds(20) < when) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      sensors.UpdatePressure(1545 + climb * std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    std::this_thread::sleep_until(when);
+  };
   for (int s = 0; s < 8 * alarms + 3; ++s) {
-    std::this_thread::sleep_until(second(s));
+    waitUntil(second(s));
     const int phase = s % 8;  // the alarm lasts from phase 3 to 6
     const bool alarmed = phase >= 3 && phase <= 6;
     if (!alarmed || fixesInAlarms) port.Send(Fix(s));
     if (s < 8 * alarms && phase == 3) {
-      std::this_thread::sleep_until(second(s) + std::chrono::duration_cast<Clock::duration>(
-                                                    std::chrono::duration<double>(offset(random))));
+      waitUntil(second(s) + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(offset(random))));
       port.Send(target + Sentence("PFLAU,1,1,2,1,2,-30,2,25,207,DD8F12"));
       std::printf("alarm %.3f\n", Now());
     } else if (s < 8 * alarms && (phase == 4 || phase == 5)) {
       port.Send(target + Sentence(phase == 4 ? "PFLAU,1,1,2,1,3,-30,2,25,150,DD8F12"
                                              : "PFLAU,1,1,2,1,2,-30,2,25,207,DD8F12"));
     } else if (s < 8 * alarms && phase == 6) {
-      std::this_thread::sleep_until(second(s) + std::chrono::milliseconds(500));
+      waitUntil(second(s) + std::chrono::milliseconds(500));
       port.Send(quiet);
       std::printf("clear %.3f\n", Now());
     } else {
