@@ -31,9 +31,7 @@ cmake --install build/release --prefix "$storage" >/dev/null
 # COM7 at 9600, "Sound" checked.
 printf 'COM7:, 9600,6,3,8,11,1, 3' | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
 
-parec --raw --format=s16le --rate=44100 --channels=1 --latency-msec=10 -d vario.monitor |
-  build/release/bench/tone-times >"$work/tones" &
-recorder=$!
+record_null_sink build/release/bench/tone-times "$work/tones"
 build/release/tools/flight-sim run --storage "$storage" --speed 1 --duration $((cycles * 125 + 10)) \
   --vertical -1:20,2:20,0:35,-1:35,-3:15 2>"$work/sim" &
 sim=$!
@@ -47,8 +45,7 @@ while kill -0 "$sim" 2>/dev/null; do
 done
 kill -TERM "$app"; wait "$app" || true
 sleep 0.5
-pkill -P "$$" -x parec || true
-wait "$recorder" || true
+stop_recording
 stop_null_sink
 grep -v '^flight-sim: vertical' "$work/instrument.err" >&2 || true
 

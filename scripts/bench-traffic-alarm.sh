@@ -30,9 +30,7 @@ cmake --install build/release --prefix "$storage" >/dev/null
 # COM7 at 9600; speed on top, traffic in the middle; "Sound" checked.
 printf 'COM7:, 9600,6,3,0,15,1, 3' | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
 
-parec --raw --format=s16le --rate=44100 --channels=1 --latency-msec=10 -d vario.monitor |
-  build/release/bench/alarm-times >"$work/tones" &
-recorder=$!
+record_null_sink build/release/bench/alarm-times "$work/tones"
 build/release/tests/app/top-line-watch $((alarms * 8 + 60)) >"$work/screen" &
 watcher=$!
 build/release/tests/app/alarm-feed --storage "$storage" --alarms "$alarms" --climb 2 --seed "$RANDOM" >"$work/feed" &
@@ -45,8 +43,7 @@ wait "$feeder"
 sleep 1
 kill -TERM "$app" "$watcher"; wait "$app" || true
 sleep 0.5
-pkill -P "$$" -x parec || true
-wait "$recorder" || true
+stop_recording
 stop_null_sink
 grep -v '^QStandardPaths' "$work/instrument.err" >&2 || true
 

@@ -5,6 +5,12 @@
 # packages pulseaudio, pulseaudio-utils and libasound2-plugins.
 #   start_null_sink FOLDER    starts it; exports PULSE_SERVER for what follows
 #   stop_null_sink            ends it
+#   record_null_sink PROGRAM FILE
+#                             in the background: what the sink plays (parec,
+#                             16-bit mono at 44100 Hz) piped into PROGRAM
+#                             (bench/tone-times, bench/alarm-times), its output
+#                             into FILE
+#   stop_recording            ends the recording and waits for PROGRAM
 
 start_null_sink() {
   local dir=$1
@@ -31,4 +37,14 @@ stop_null_sink() {
   null_sink_pid=
   unset PULSE_SERVER
   return 0
+}
+
+record_null_sink() {
+  parec --raw --format=s16le --rate=44100 --channels=1 --latency-msec=10 -d vario.monitor | "$1" >"$2" &
+  recorder=$!
+}
+
+stop_recording() {
+  pkill -P "$$" -x parec || true
+  wait "$recorder" || true
 }

@@ -22,11 +22,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <random>
 #include <string>
 #include <thread>
 
+#include "tests/support/epoch_seconds.h"
 #include "tools/sim_gps_port.h"
 #include "tools/sim_sensor_tree.h"
 
@@ -47,12 +47,6 @@ std::string Fix(int second) {
   std::snprintf(time, sizeof time, "12%02d%02d", second / 60 % 60, second % 60);
   return Sentence(std::string("GPRMC,") + time + ",A,4807.038,N,01131.000,E,022.4,084.4,150726,,,A") +
          Sentence(std::string("GPGGA,") + time + ",4807.038,N,01131.000,E,1,08,0.9,1545.4,M,46.9,M,,");
-}
-
-double Now() {
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 }  // namespace
@@ -102,14 +96,14 @@ int main(int argc, char** argv) {
     if (s < 8 * alarms && phase == 3) {
       waitUntil(second(s) + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(offset(random))));
       port.Send(target + Sentence("PFLAU,1,1,2,1,2,-30,2,25,207,DD8F12"));
-      std::printf("alarm %.3f\n", Now());
+      std::printf("alarm %.3f\n", EpochSeconds());
     } else if (s < 8 * alarms && (phase == 4 || phase == 5)) {
       port.Send(target + Sentence(phase == 4 ? "PFLAU,1,1,2,1,3,-30,2,25,150,DD8F12"
                                              : "PFLAU,1,1,2,1,2,-30,2,25,207,DD8F12"));
     } else if (s < 8 * alarms && phase == 6) {
       waitUntil(second(s) + std::chrono::milliseconds(500));
       port.Send(quiet);
-      std::printf("clear %.3f\n", Now());
+      std::printf("clear %.3f\n", EpochSeconds());
     } else {
       port.Send(quiet);
     }

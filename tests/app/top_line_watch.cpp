@@ -15,25 +15,20 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <unistd.h>
+
+#include "tests/support/epoch_seconds.h"
 
 namespace {
 
 volatile std::sig_atomic_t g_bStop = 0;
 void OnStop(int) { g_bStop = 1; }
 
-double Now() {
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) return std::fprintf(stderr, "usage: top-line-watch SECONDS\n"), 2;
-  const double until = Now() + std::atof(argv[1]);
+  const double until = EpochSeconds() + std::atof(argv[1]);
   std::signal(SIGTERM, OnStop);
   std::signal(SIGINT, OnStop);
   Display* display = XOpenDisplay(nullptr);
@@ -45,7 +40,7 @@ int main(int argc, char** argv) {
   // its width (the frame at its edges is white either way).
   const int y = screen.height * 5 / 37, x = screen.width / 20, width = screen.width * 9 / 10;
   bool inverse = false;
-  while (!g_bStop && Now() < until) {
+  while (!g_bStop && EpochSeconds() < until) {
     XImage* row = XGetImage(display, root, x, y, static_cast<unsigned>(width), 1, AllPlanes, ZPixmap);
     if (row != nullptr) {
       int white = 0;
@@ -57,7 +52,7 @@ int main(int argc, char** argv) {
       const bool now = 2 * white > width;
       if (now != inverse) {
         inverse = now;
-        std::printf("%.3f %s\n", Now(), inverse ? "inverse" : "normal");
+        std::printf("%.3f %s\n", EpochSeconds(), inverse ? "inverse" : "normal");
         std::fflush(stdout);
       }
     }
