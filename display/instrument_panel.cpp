@@ -60,7 +60,9 @@ constexpr double kSymbolReach = 8;
 constexpr double kMapReach = kMapX - kGridLeft - kSymbolReach;
 
 // The screen point at `bearing` (relative to the heading) and `km` from the
-// pilot, as the thermal marker is placed.
+// pilot, where the thermal marker and the traffic stand. sin(180 - b) =
+// sin b and cos(180 - b) = -cos b: the point is at the bearing b clockwise
+// from straight up.
 void MapPoint(double bearing, double km, double& x, double& y) {
   const double t = ((180 - bearing) * g_dPi) * (1.0 / 180);
   x = std::sin(t) * km * kPixelsPerKm + kMapX;
@@ -132,11 +134,9 @@ void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values, const Tra
   Line(dc, kMapX, kGridTop, kMapX, kGridBottom);
   Line(dc, kGridRight, kGridTop, kGridRight, kGridBottom);
 
-  // sin(180 - b) = sin b and cos(180 - b) = -cos b: the marker stands at the
-  // bearing b clockwise from straight up.
-  const double t = ((180 - bearing) * g_dPi) * (1.0 / 180);
-  const int cx = Pixel(std::sin(t) * d * kPixelsPerKm + kMapX);
-  const int cy = Pixel(std::cos(t) * d * kPixelsPerKm + kMapY);
+  double mx = 0, my = 0;
+  MapPoint(bearing, d, mx, my);
+  const int cx = Pixel(mx), cy = Pixel(my);
   if (climbPeak > 0) dc.Ellipse(cx - h, cy - h, cx + h, cy + h);
 
   // A target heard without a direction counts, and is listed, but has no

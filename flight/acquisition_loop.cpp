@@ -5,16 +5,16 @@
 #include <string_view>
 
 #include "base/flight_values.h"
+#include "base/number_text.h"
 #include "base/text_format.h"
+#include "base/traffic.h"
 #include "device/gm130api.h"
 #include "device/sensors.h"
+#include "display/top_line.h"
 #include "flight/air_data.h"
 #include "flight/circle_wind.h"
 #include "flight/fix_acceptance.h"
 #include "flight/navigation.h"
-#include "base/number_text.h"
-#include "base/traffic.h"
-#include "display/top_line.h"
 #include "flight/nmea_reader.h"
 #include "flight/traffic_reader.h"
 #include "flight/vario.h"
@@ -174,7 +174,9 @@ double AcquisitionLoop::TrafficNow() const {
 }
 
 void AcquisitionLoop::AdvanceStreamClock(const std::string& hhmmss) {
-  if (hhmmss.empty()) return;  // a fix without time moves no clock
+  // In flight the instrument's clock is the traffic's; a fix without time
+  // moves no clock.
+  if (m_options.trafficClock || hhmmss.empty()) return;
   const int seconds = SecondsOfDay(ReadNumber(hhmmss, 6));
   if (m_nStreamBase < 0) m_nStreamBase = seconds;
   m_dStreamSeconds = m_streamClock.Elapsed(m_nStreamBase, seconds);
