@@ -12,21 +12,17 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <ctime>
 #include <functional>
 #include <limits>
 #include <vector>
+
+#include "bench/epoch_seconds.h"
 
 inline constexpr double kRecordedRate = 44100;
 
 // Hands each sample to `take` with its index, until standard input ends;
 // returns when the first sample was recorded [s since the epoch].
 inline double ReadRecordedSound(const std::function<void(std::int16_t sample, long long index)>& take) {
-  const auto now = [] {
-    timespec t{};
-    clock_gettime(CLOCK_REALTIME, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-  };
   double firstSample = std::numeric_limits<double>::infinity();
   std::vector<std::int16_t> block(4096);
   char carry = 0;
@@ -42,7 +38,7 @@ inline double ReadRecordedSound(const std::function<void(std::int16_t sample, lo
     odd = have % 2 != 0;
     if (odd) carry = bytes[have - 1];
     for (std::size_t i = 0; i < have / 2; ++i, ++n) take(block[i], n);
-    firstSample = std::min(firstSample, now() - static_cast<double>(n) / kRecordedRate);
+    firstSample = std::min(firstSample, EpochSeconds() - static_cast<double>(n) / kRecordedRate);
   }
   return firstSample;
 }

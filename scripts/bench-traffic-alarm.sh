@@ -31,9 +31,9 @@ cmake --install build/release --prefix "$storage" >/dev/null
 printf 'COM7:, 9600,6,3,0,15,1, 3' | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
 
 record_null_sink build/release/bench/alarm-times "$work/tones"
-build/release/tests/app/top-line-watch $((alarms * 8 + 60)) >"$work/screen" &
+build/release/bench/top-line-watch $((alarms * 8 + 60)) >"$work/screen" &
 watcher=$!
-build/release/tests/app/alarm-feed --storage "$storage" --alarms "$alarms" --climb 2 --seed "$RANDOM" >"$work/feed" &
+build/release/bench/alarm-feed --storage "$storage" --alarms "$alarms" --climb 2 --seed "$RANDOM" >"$work/feed" &
 feeder=$!
 for _ in $(seq 100); do [ -L "$storage/COM7" ] && break; sleep 0.05; done
 QT_QPA_PLATFORM=xcb "$storage/flight-instrument" 2>"$work/instrument.err" &

@@ -106,17 +106,4 @@ TEST_F(DisplayTextsTest, TrafficShowsTheNearestTargetOrWhetherThereIsADevice) {
   }
 }
 
-// While the device reports an alarm, it has the top line, black on white,
-// whatever field the line holds; the other lines keep theirs.
-TEST_F(DisplayTextsTest, AnAlarmTakesTheTopLineAndGivesItBack) {
-  traffic.bDevice = true;
-  traffic.alarm = {3, -60, 300, 20};
-  EXPECT_EQ(Show(0, 1, 2), "!3 10h 0.3 +20|H  523|K   8");
-  EXPECT_TRUE(texts.bTopInverse);
-  EXPECT_EQ(texts.strTopField, "V  41");
-  traffic.alarm = {};
-  EXPECT_EQ(Show(0, 1, 2), "V  41|H  523|K   8");
-  EXPECT_FALSE(texts.bTopInverse);
-}
-
 }  // namespace

@@ -73,17 +73,6 @@ TEST_F(TrafficLoopTest, TheAlarmIsShownAtOnceTheRestWithTheNextFix) {
   EXPECT_EQ(LatestTraffic().targets.size(), 1u) << "the map's copy";
 }
 
-// In a replay the fix times are the clock: 3 s without a report drop a
-// target, 5 s without a status the device, across midnight too.
-TEST_F(TrafficLoopTest, AReplayAgesTrafficByItsFixTimes) {
-  const std::string target = Sentence("PFLAA,0,300,400,-50,2,DD1234,90,0,30,1.0,1");
-  Fly(Rmc("235958") + kQuietStatus + target + Rmc("235959") + kQuietStatus + Rmc("000000") + kQuietStatus +
-      Rmc("000001") + Rmc("000002") + Rmc("000003") + Rmc("000004") + Rmc("000005"));
-  EXPECT_EQ(window.lines, (std::vector<std::string>{"V  41|Tr --", "V  41|Tr 1 0.5 -50", "V  41|Tr 1 0.5 -50",
-                                                    "V  41|Tr 0", "V  41|Tr 0", "V  41|Tr 0", "V  41|Tr 0",
-                                                    "V  41|Tr --"}));
-}
-
 // A port that plays a script, keeps the read time-outs asked for, and
 // moves the clock half a second at each read that delivers nothing.
 class TimedSource final : public ScriptedByteSource {

@@ -116,7 +116,7 @@ TEST(FlightReplayTest, AnEmptyGgaAltitudeIsNoAltitudeForTheGpsBarometer) {
 // first fix.
 // The Traffic entry and the alarm's top line, still one line per RMC: an
 // alarm that starts between two fixes shows on the next, and the targets
-// age by the stream's own fix times.
+// age by the stream's own fix times, across UTC midnight too.
 TEST(FlightReplayTest, PrintShowsTheTrafficAndTheAlarmOneLinePerFix) {
   TempDir tmp;
   const auto fix = [](const std::string& time) {
@@ -124,21 +124,21 @@ TEST(FlightReplayTest, PrintShowsTheTrafficAndTheAlarmOneLinePerFix) {
   };
   const std::string quiet = Sentence("PFLAU,2,1,2,1,0,,0,,");
   WriteFileBytes(tmp / "traffic.nmea",
-                 fix("120000") + quiet + Sentence("PFLAA,0,-1540,-1020,-1126,1,39103C!FJLKN,93,0,33,4.9,8") +
-                     fix("120001") + Sentence("PFLAA,3,200,-100,20,2,DD1234,90,0,30,1.0,1") +
-                     Sentence("PFLAU,2,1,2,1,3,-30,2,20,224,DD1234") + fix("120002") + quiet + fix("120003") +
-                     fix("120004") + fix("120005") + fix("120006") + fix("120007"));
+                 fix("235957") + quiet + Sentence("PFLAA,0,-1540,-1020,-1126,1,39103C!FJLKN,93,0,33,4.9,8") +
+                     fix("235958") + Sentence("PFLAA,3,200,-100,20,2,DD1234,90,0,30,1.0,1") +
+                     Sentence("PFLAU,2,1,2,1,3,-30,2,20,224,DD1234") + fix("235959") + quiet + fix("000000") +
+                     fix("000001") + fix("000002") + fix("000003") + fix("000004"));
   const RunResult run = RunReplay(tmp, {"--print", "--fields", "16,7,0", "--out", tmp.Path().string(),
                                         (tmp / "traffic.nmea").string()});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "Tr --|T 120000|V  41\n"
-                     "Tr 1 1.8 -1126|T 120001|V  41\n"
-                     "!3 11h 0.2 +20|T 120002|V  41\n"
-                     "Tr 1 0.2 +20|T 120003|V  41\n"  // each target gone 3 s after it was heard
-                     "Tr 0|T 120004|V  41\n"
-                     "Tr 0|T 120005|V  41\n"
-                     "Tr 0|T 120006|V  41\n"
-                     "Tr --|T 120007|V  41\n");      // no status for 5 s: no device
+  EXPECT_EQ(run.out, "Tr --|T 235957|V  41\n"
+                     "Tr 1 1.8 -1126|T 235958|V  41\n"
+                     "!3 11h 0.2 +20|T 235959|V  41\n"
+                     "Tr 1 0.2 +20|T 000000|V  41\n"  // each target gone 3 s after it was heard
+                     "Tr 0|T 000001|V  41\n"
+                     "Tr 0|T 000002|V  41\n"
+                     "Tr 0|T 000003|V  41\n"
+                     "Tr --|T 000004|V  41\n");      // no status for 5 s: no device
 }
 
 TEST(FlightReplayTest, TheIgcReaderDatesEachFlightWithItsFirstFix) {

@@ -17,7 +17,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "tests/support/epoch_seconds.h"
+#include "bench/epoch_seconds.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/support/epoch_seconds.h"
+#include "bench/epoch_seconds.h"
 #include "tools/sim_gps_port.h"
 #include "tools/sim_sensor_tree.h"
 
