@@ -9,8 +9,8 @@
 // seconds, then a quiet $PFLAU ends it. For each it prints the wall-clock
 // moment its line was in the port, in seconds since the epoch:
 //
-//   alarm 1765130000.123     the alarm's first line
-//   clear 1765130003.456     the line that ends it
+//   alarm 1765130000.1234    the alarm's first line
+//   clear 1765130003.4567    the line that ends it
 //
 //   alarm-feed --storage DIR [--alarms N] [--no-fixes-in-alarms] [--climb M/S] [--seed N]
 // --no-fixes-in-alarms holds the fixes back while an alarm lasts, so that
@@ -96,14 +96,14 @@ int main(int argc, char** argv) {
     if (s < 8 * alarms && phase == 3) {
       waitUntil(second(s) + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(offset(random))));
       port.Send(target + Sentence("PFLAU,1,1,2,1,2,-30,2,25,207,DD8F12"));
-      std::printf("alarm %.3f\n", EpochSeconds());
+      std::printf("alarm %.4f\n", EpochSeconds());
     } else if (s < 8 * alarms && (phase == 4 || phase == 5)) {
       port.Send(target + Sentence(phase == 4 ? "PFLAU,1,1,2,1,3,-30,2,25,150,DD8F12"
                                              : "PFLAU,1,1,2,1,2,-30,2,25,207,DD8F12"));
     } else if (s < 8 * alarms && phase == 6) {
       waitUntil(second(s) + std::chrono::milliseconds(500));
       port.Send(quiet);
-      std::printf("clear %.3f\n", EpochSeconds());
+      std::printf("clear %.4f\n", EpochSeconds());
     } else {
       port.Send(quiet);
     }

@@ -5,8 +5,8 @@
 // the screen; when more than half of it is white the line is inverse.
 // Prints each change, in seconds since the epoch:
 //
-//   1765130000.210 inverse
-//   1765130003.470 normal
+//   1765130000.2101 inverse
+//   1765130003.4702 normal
 //
 //   top-line-watch SECONDS     watches that long (or until SIGTERM)
 #include <X11/Xlib.h>
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
       const bool now = 2 * white > width;
       if (now != inverse) {
         inverse = now;
-        std::printf("%.3f %s\n", EpochSeconds(), inverse ? "inverse" : "normal");
+        std::printf("%.4f %s\n", EpochSeconds(), inverse ? "inverse" : "normal");
         std::fflush(stdout);
       }
     }
