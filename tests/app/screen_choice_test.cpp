@@ -61,7 +61,9 @@ TEST(ScreenChoiceTest, TheWantedPlatformWhenItsScreenIsThereElseTheNextDownToNon
     EXPECT_EQ(choice.platform, chosen);
     EXPECT_EQ(choice.headless, headless);
     EXPECT_EQ(choice.note.empty(), chosen == wanted);
-    if (headless) EXPECT_NE(choice.note.find("no screen"), std::string::npos) << choice.note;
+    if (headless) {
+      EXPECT_NE(choice.note.find("no screen"), std::string::npos) << choice.note;
+    }
   }
   // A plain file is no framebuffer.
   Board board("", {});
