@@ -4,20 +4,16 @@
 #include <cstdio>
 
 #include "logs/local_time.h"
+#include "tools/sim_geometry.h"
 #include "tools/sim_random.h"
+#include "tools/sim_sentence.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kMetresPerDegree = 1852.0 * 60;  // of latitude
-constexpr double kGlideSink = 1.1;     // [m/s]
 constexpr double kCircleSeconds = 20;  // one full turn in a thermal
 constexpr double kThermalBank = 35;    // [deg]
 constexpr double kLowestGlide = 400;   // [m] below this the next phase is a thermal
-
-double Rad(double degrees) { return degrees * kPi / 180; }
-double Deg(double radians) { return radians * 180 / kPi; }
-double Compass(double degrees) { return std::fmod(std::fmod(degrees, 360) + 360, 360); }
 
 // ddmm.mmmm (or dddmm.mmmm) and its hemisphere letter.
 std::string Position(double degrees, int degreeDigits, char positive, char negative) {
@@ -27,14 +23,6 @@ std::string Position(double degrees, int degreeDigits, char positive, char negat
                 tenThousandths % 600000 / 10000, tenThousandths % 10000,
                 degrees < 0 ? negative : positive);
   return text;
-}
-
-std::string WithChecksum(const std::string& body) {
-  unsigned char sum = 0;
-  for (const char c : body) sum ^= static_cast<unsigned char>(c);
-  char tail[8];
-  std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-  return "$" + body + tail;
 }
 
 }  // namespace
@@ -48,9 +36,7 @@ FlightSimulator::FlightSimulator(const FlightSimOptions& options)
   m_verticalSpeed = m_climb;  // already in the first phase's air
 }
 
-double FlightSimulator::Uniform(double low, double high) {
-  return low + (high - low) * (static_cast<double>(m_random()) / 4294967296.0);
-}
+double FlightSimulator::Uniform(double low, double high) { return SimUniform(m_random, low, high); }
 
 double FlightSimulator::Gaussian() { return StandardGaussian(m_noise); }
 
@@ -78,9 +64,9 @@ void FlightSimulator::StartPhase() {
 void FlightSimulator::StartGlide() {
   // Legs turn by a little over a quarter each time, so that over a flight
   // the glides point every way.
-  m_fix.heading = Compass(m_nLegs++ * 97.0 + Uniform(0, 30));
+  m_fix.heading = SimCompass(m_nLegs++ * 97.0 + Uniform(0, 30));
   m_nPhaseLeft = static_cast<int>(Uniform(40, 90));
-  m_climb = -kGlideSink;
+  m_climb = -kSimGlideSink;
   m_turnRate = 0;
   m_fix.circling = false;
   m_fix.bank = 0;
@@ -101,12 +87,13 @@ SimFix FlightSimulator::Next() {
     // Ground track: the air's motion plus the wind's (which blows from windFrom).
     const double airspeed =
         m_options.airspeed + (m_options.airspeedNoise > 0 ? m_options.airspeedNoise * Gaussian() : 0);
-    const double north = airspeed * std::cos(Rad(now.heading)) -
-                         m_options.windSpeed * std::cos(Rad(m_options.windFrom));
-    const double east = airspeed * std::sin(Rad(now.heading)) -
-                        m_options.windSpeed * std::sin(Rad(m_options.windFrom));
+    const double north = airspeed * std::cos(SimRad(now.heading)) -
+                         m_options.windSpeed * std::cos(SimRad(m_options.windFrom));
+    const double east = airspeed * std::sin(SimRad(now.heading)) -
+                        m_options.windSpeed * std::sin(SimRad(m_options.windFrom));
     now.groundSpeed = std::hypot(north, east);
-    now.course = Compass(Deg(std::atan2(east, north)));
+    now.course = SimCompass(SimDeg(std::atan2(east, north)));
+    now.turnRate = m_turnRate;
     // In a new phase the vertical speed takes this second to reach the
     // phase's; after that it holds.
     now.exactAltitude = m_altitude;
@@ -114,7 +101,7 @@ SimFix FlightSimulator::Next() {
     now.nextVerticalSpeed = m_climb;
     // Where the next second finds the glider.
     m_fix.lat += north / kMetresPerDegree;
-    m_fix.lon += east / (kMetresPerDegree * std::cos(Rad(m_fix.lat)));
+    m_fix.lon += east / (kMetresPerDegree * std::cos(SimRad(m_fix.lat)));
     if (m_fix.lon > 180) m_fix.lon -= 360;
     if (m_fix.lon < -180) m_fix.lon += 360;
     return now;
@@ -124,7 +111,7 @@ SimFix FlightSimulator::Next() {
   // The same curve a reader of the fix draws between fixes: no step at the next.
   m_altitude = fix.AltitudeAfter(1);
   m_verticalSpeed = fix.nextVerticalSpeed;
-  m_fix.heading = Compass(m_fix.heading + m_turnRate);
+  m_fix.heading = SimCompass(m_fix.heading + m_turnRate);
   // A random glide that gets low ends in a thermal; a scripted profile
   // is flown as it is written.
   const bool low = m_options.vertical.empty() && !m_fix.circling && m_altitude < kLowestGlide;
@@ -156,6 +143,6 @@ std::string SimNmea(const SimFix& fix, const std::string& talker) {
   std::snprintf(motion, sizeof motion, "%.1f,%.1f", fix.groundSpeed * 3600 / 1852, fix.course);
   std::snprintf(altitude, sizeof altitude, "%d.0", fix.altitude);
   const std::string position = Position(fix.lat, 2, 'N', 'S') + "," + Position(fix.lon, 3, 'E', 'W');
-  return WithChecksum(talker + "RMC," + time + ",A," + position + "," + motion + "," + date + ",,,A") +
-         WithChecksum(talker + "GGA," + time + "," + position + ",1,08,0.9," + altitude + ",M,47.0,M,,");
+  return SimSentence(talker + "RMC," + time + ",A," + position + "," + motion + "," + date + ",,,A") +
+         SimSentence(talker + "GGA," + time + "," + position + ",1,08,0.9," + altitude + ",M,47.0,M,,");
 }

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// How fast the simulated gliders sink on a glide [m/s].
+inline constexpr double kSimGlideSink = 1.1;
+
 // One phase of a scripted vertical profile.
 struct VerticalPhase {
   double verticalSpeed = 0;  // [m/s]; above 0 a thermal, circled, else a glide
@@ -52,6 +55,7 @@ struct SimFix {
   double course = 0;         // over ground [deg 0..360)
   double heading = 0;        // through the air [deg 0..360)
   double bank = 0;           // [deg], 0 on a glide
+  double turnRate = 0;       // [deg/s] from this fix to the next, to the right above 0
   bool circling = false;
 
   // The altitude [m] `seconds` (0..1) after the fix: the vertical speed
