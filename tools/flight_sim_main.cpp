@@ -9,6 +9,7 @@
 //                                  the barometer about 100 times a second
 // FLIGHT: --seed N  --wind FROM,SPEED  --duration SECONDS  --start HH:MM:SS
 //         --place LAT,LON  --talker GP|GN  --vertical RATE:SECONDS[,...]
+//         --gaggle N  --crossing SECOND   (traffic, and a traffic device's sentences)
 //   flight-sim --help | --version
 #include <unistd.h>
 
@@ -30,6 +31,7 @@
 #include "tools/sim_gps_port.h"
 #include "tools/sim_pacer.h"
 #include "tools/sim_sensor_tree.h"
+#include "tools/sim_sky.h"
 
 namespace {
 
@@ -55,12 +57,13 @@ void LogVerticalSpeedChange(double from, double to) {
 }
 
 void RunFlight(const SimOptions& options, SimSensorTree& sensors, SimGpsPort& port) {
-  FlightSimulator flight(options.flight);
+  SimSky flight(options.flight, options.traffic);
   SimPacer pacer(options.speed);
   for (int elapsed = 0; !flight.Done() && !g_bStop; ++elapsed) {
-    const SimFix fix = flight.Next();
+    const SimSecond second = flight.Next();
+    const SimFix& fix = second.fix;
     sensors.UpdateAttitude(fix.heading, fix.bank, BatteryAfter(elapsed));
-    port.Send(SimNmea(fix, options.flight.talker));
+    port.Send(SimNmea(fix, options.flight.talker) + second.traffic);
     // Never ahead of the instrument: the barometer moves on only once it
     // has taken this fix.
     port.WaitUntilRead(Stopped);
@@ -159,7 +162,10 @@ int main(int argc, char** argv) {
   if (options.help) return std::fputs(kSimHelp, stdout) >= 0 ? 0 : 1;
   if (options.version) return std::printf("flight-sim %s\n", kProgramVersion) > 0 ? 0 : 1;
   if (options.mode == SimMode::kRun) return Run(options);
-  FlightSimulator flight(options.flight);
-  while (!flight.Done()) std::fputs(SimNmea(flight.Next(), options.flight.talker).c_str(), stdout);
+  SimSky flight(options.flight, options.traffic);
+  while (!flight.Done()) {
+    const SimSecond second = flight.Next();
+    std::fputs((SimNmea(second.fix, options.flight.talker) + second.traffic).c_str(), stdout);
+  }
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

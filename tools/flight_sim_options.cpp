@@ -82,6 +82,10 @@ std::string ParseSimOptions(int argc, char** argv, SimOptions& options) {
                                 flight.lat < 85 && flight.lon >= -180 && flight.lon <= 180
         : arg == "--talker"   ? (flight.talker = std::string(value)) == "GP" || flight.talker == "GN"
         : arg == "--vertical" ? ParseVertical(value, flight.vertical)
+        : arg == "--gaggle"   ? Parse(value, options.traffic.gaggle) && options.traffic.gaggle >= 0 &&
+                                options.traffic.gaggle <= 30
+        : arg == "--crossing" ? Parse(value, options.traffic.crossingSecond) &&
+                                options.traffic.crossingSecond >= 0
         : options.mode != SimMode::kRun ? false
         : arg == "--storage"  ? !(options.storage = std::string(value)).empty()
         : arg == "--com"      ? Parse(value, options.com) && options.com >= 1 && options.com <= 9
@@ -93,5 +97,6 @@ std::string ParseSimOptions(int argc, char** argv, SimOptions& options) {
     if (!ok) return "cannot use " + std::string(arg) + " " + std::string(value);
   }
   if (options.mode == SimMode::kRun && options.storage.empty()) return "run needs --storage DIR";
+  if (options.traffic.crossingSecond >= flight.duration) return "--crossing must be within the --duration";
   return "";
 }

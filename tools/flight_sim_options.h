@@ -5,12 +5,14 @@
 #include <string>
 
 #include "tools/flight_sim.h"
+#include "tools/sim_sky.h"
 
 enum class SimMode { kNmea, kRun };
 
 struct SimOptions {
   SimMode mode = SimMode::kNmea;
   FlightSimOptions flight;
+  TrafficOptions traffic;
   std::filesystem::path storage;  // run: the storage folder of the simulation
   int com = 7;                    // run: COM<n>
   double speed = 1;               // run: seconds of flight per second
@@ -26,14 +28,14 @@ inline constexpr const char* kSimUsage =
     "                      [--file F.nmea | FLIGHT]\n"
     "FLIGHT: [--seed N] [--wind FROM,SPEED] [--airspeed M/S] [--airspeed-noise M/S]\n"
     "        [--duration SECONDS] [--start HH:MM:SS] [--place LAT,LON] [--talker GP|GN]\n"
-    "        [--vertical RATE:SECONDS[,RATE:SECONDS...]]\n";
+    "        [--vertical RATE:SECONDS[,RATE:SECONDS...]] [--gaggle N] [--crossing SECOND]\n";
 
 // --help: what each command and option does (the manual page is made from it).
 inline constexpr const char* kSimHelp =
     "Usage: flight-sim nmea [FLIGHT]\n"
     "  or:  flight-sim run --storage DIR [OPTION]... [--file F.nmea | FLIGHT]\n"
     "A simulated soaring flight for the flight instrument: a paraglider at 36 km/h\n"
-    "through the air, glides and thermals drifting in the wind.\n"
+    "through the air, glides and thermals drifting in the wind, and traffic.\n"
     "\n"
     "  nmea    write the flight as NMEA (one RMC and one GGA a second) on standard\n"
     "          output, as fast as it is made\n"
@@ -67,6 +69,21 @@ inline constexpr const char* kSimHelp =
     "                           in place of the random glides and thermals: phases\n"
     "                           of a vertical speed (m/s, within 20) for whole\n"
     "                           seconds, flown in order and again; a climb is circled\n"
+    "      --gaggle N           N gliders (0 to 30) fly with the pilot: they circle in\n"
+    "                           the pilot's thermals at other heights and glide\n"
+    "                           about the pilot between them; a traffic device's\n"
+    "                           $PFLAA and $PFLAU follow each second's fix\n"
+    "      --crossing SECOND    a glider crosses the pilot's path: it comes from\n"
+    "                           ahead on the right and passes 30 m from the pilot,\n"
+    "                           4 m above, SECOND seconds after the first fix\n"
+    "                           (within the flight), and flies on\n"
+    "\n"
+    "Traffic alarm: for each aircraft the closest approach to the pilot from a\n"
+    "second ago to 18 s ahead, on the aircraft's true path; when it is still to\n"
+    "come and closer than 50 m horizontally and 30 m vertically, the alarm level\n"
+    "is 1 from 18 s before it, 2 from 12 s, 3 from 8 s; the alarm ends the second\n"
+    "after. The device receives aircraft within 3 km. The traffic is drawn\n"
+    "from generators of its own: the pilot's flight stays the same without it.\n"
     "\n"
     "  -h, --help               show this help and exit\n"
     "      --version            show the version and exit\n";
