@@ -10,6 +10,7 @@ constexpr double kNearPlace = 40;     // [m] nearer its place a glider flies the
 constexpr double kThermalHurry = 1.15;  // its airspeed to a thermal, of its trim speed
 constexpr double kHeightKeeping = 0.02;  // [m/s per m] off its height in the gaggle
 constexpr double kMostHeightKeeping = 0.4;  // [m/s]
+constexpr int kLongestStay = 45;  // [s] after the pilot, not to be left behind
 
 // The vertical speed of a glide at `speed` by a glider trimmed for
 // `trim`: faster sinks more, as the square of the speed.
@@ -90,7 +91,7 @@ void SimGaggle::FollowThePilotsThermals(const SimFix& fix, SimPoint pilot) {
   }
   if (!fix.circling && m_bPilotCircling) {
     for (Member& member : m_members) {
-      const int late = member.mode == Mode::kCircling ? member.lateBy : 0;
+      const int late = member.mode == Mode::kCircling ? std::min(member.lateBy, kLongestStay) : 0;
       member.leaveSecond = m_nSecond + std::max(0, late + static_cast<int>(Uniform(-3, 5)));
     }
   }

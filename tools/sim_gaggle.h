@@ -6,8 +6,8 @@
 // they glide on the pilot's heading to either side of it, no faster than
 // their trim speed. Each heads for a thermal a few seconds after the pilot
 // starts to circle in it (it has seen the pilot turn), and stays about as
-// long after the pilot leaves as it came in after the pilot: what it lost
-// coming late it climbs back, so the gaggle keeps its heights. Everything
+// long after the pilot leaves as it came in after the pilot (45 s at most):
+// what it lost coming late it climbs back, so the gaggle keeps its heights. Everything
 // they do is drawn from a generator of their own, so the pilot's flight
 // stays as it is without them.
 #pragma once

@@ -22,7 +22,7 @@ SimSecond SimSky::Next() {
     if (m_nNow == 1) m_frames.pop_front();
     m_nNow = 1;
   }
-  while (m_frames.size() <= m_nNow + kAlarmLookAhead) FlyAhead();
+  while (m_frames.size() <= m_nNow + kAlarmLookAhead + 1) FlyAhead();
   const SimFix& fix = m_frames[m_nNow].fix;
   return {fix, SimTrafficSentences(Targets(), fix.course)};
 }

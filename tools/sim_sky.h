@@ -1,6 +1,6 @@
 // The simulated flight with the traffic around it, second by second: the
 // pilot's fix, and what the pilot's traffic device writes after it. The
-// traffic is flown kAlarmLookAhead seconds ahead of the pilot's present,
+// traffic is flown kAlarmLookAhead + 1 seconds ahead of the pilot's present,
 // so that the device's alarm can be taken from where everyone will truly
 // be (sim_traffic_alarm.h). Without traffic the flight is the pilot's own,
 // to the byte: the traffic draws from generators of its own.

@@ -1,13 +1,13 @@
 // The simulated traffic device's collision alarm. The simulator knows where
 // every aircraft will be, so it needs no prediction: for each target it
 // looks at the true positions, whole seconds from one second ago to
-// kAlarmLookAhead seconds ahead, and takes the second at which the target
-// is nearest to the pilot (in three dimensions; the earlier one of a tie)
-// as its closest approach. The target is on a collision course when that
-// second is now or still to come, and it will then be less than
-// kCollisionHorizontal metres from the pilot horizontally and less than
-// kCollisionVertical metres above or below. Its alarm level then follows
-// from the time left to the closest approach:
+// kAlarmLookAhead + 1 seconds ahead, and takes the second at which the
+// target is nearest to the pilot (in three dimensions; the earlier one of a
+// tie) as its closest approach. The target is on a collision course when
+// that second is from now to kAlarmLookAhead seconds ahead, and the target
+// will then be less than kCollisionHorizontal metres from the pilot
+// horizontally and less than kCollisionVertical metres above or below. Its
+// alarm level then follows from the time left to the closest approach:
 //   13 to 18 s: 1, 9 to 12 s: 2, 0 to 8 s: 3;
 // otherwise 0. A glider that crosses the pilot's path thus raises level 1
 // 18 s before it passes closest, 2 at 12 s, 3 at 8 s, keeps 3 in the second
@@ -35,6 +35,6 @@ struct SimAlarm {
 };
 
 // `seconds`: the target's separation from a second ago (when the flight
-// had one) to kAlarmLookAhead seconds ahead or fewer; seconds[now] is the
+// had one) to kAlarmLookAhead + 1 seconds ahead; seconds[now] is the
 // present one.
 SimAlarm SimTrafficAlarm(std::span<const SimSeparation> seconds, std::size_t now);

@@ -184,6 +184,34 @@ TEST(FlightSim, TheVerticalProfileAndTheBarometersNoiseAreTakenOnlyWhenTheyMakeS
   }
 }
 
+TEST(FlightSim, TrafficIsTakenForAGaggleOfUpToThirtyAndACrossingWithinTheFlight) {
+  const struct { std::vector<std::string> args; int gaggle, crossing; } accepted[] = {
+      {{"nmea"}, 0, -1},
+      {{"nmea", "--gaggle", "30", "--crossing", "0"}, 30, 0},
+      {{"run", "--storage", "d", "--crossing", "150", "--duration", "151"}, 0, 150},
+  };
+  for (const auto& c : accepted) {
+    std::string problem;
+    const SimOptions options = Parsed(c.args, problem);
+    EXPECT_EQ(problem, "") << c.args.back();
+    EXPECT_EQ(options.traffic.gaggle, c.gaggle) << c.args.back();
+    EXPECT_EQ(options.traffic.crossingSecond, c.crossing) << c.args.back();
+  }
+  const struct { std::vector<std::string> args; std::string problem; } rejected[] = {
+      {{"nmea", "--gaggle", "31"}, "cannot use --gaggle 31"},
+      {{"nmea", "--gaggle", "-1"}, "cannot use --gaggle -1"},
+      {{"nmea", "--crossing", "-1"}, "cannot use --crossing -1"},
+      {{"nmea", "--crossing", "1:30"}, "cannot use --crossing 1:30"},
+      {{"nmea", "--crossing", "1800"}, "--crossing must be within the --duration"},
+      {{"nmea", "--crossing", "100", "--duration", "100"}, "--crossing must be within the --duration"},
+  };
+  for (const auto& c : rejected) {
+    std::string problem;
+    Parsed(c.args, problem);
+    EXPECT_EQ(problem, c.problem);
+  }
+}
+
 // The pressure file holds the standard atmosphere's pressure with noise of
 // the RMS asked for, the same again for the same seed.
 TEST(FlightSim, TheSimulatedBarometerHasTheRequestedNoise) {
