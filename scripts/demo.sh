@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the real instrument on a
-# simulated flight: a receiver on a pseudo-terminal and simulated sensors.
+# simulated flight: a receiver on a pseudo-terminal and simulated sensors,
+# with traffic: four gliders fly with the pilot, and one crosses its path
+# 90 s into the flight, its collision alarm starting 18 s before.
 #   scripts/demo.sh [FILE.nmea]   a recorded stream in place of the simulated flight
 # With a display the window opens (close it with Escape) and the flight
 # goes in real time, so that the audio vario sounds as it does in the air
@@ -33,7 +35,8 @@ wind="240,4"
 if [ -n "$recording" ]; then
   flight=(--file "$recording")
 else
-  flight=(--wind "$wind" --duration 3600)
+  flight=(--wind "$wind" --duration 3600 --gaggle 4 --crossing 90)
+  echo "demo: traffic: 4 gliders fly with the pilot; one crosses its path 90 s into the flight"
 fi
 speed=10
 [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && speed=1
