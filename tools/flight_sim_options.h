@@ -78,16 +78,17 @@ inline constexpr const char* kSimHelp =
     "                           4 m above, SECOND seconds after the first fix\n"
     "                           (within the flight), and flies on\n"
     "\n"
+    "  -h, --help               show this help and exit\n"
+    "      --version            show the version and exit\n"
+    "\n"
     "Traffic alarm: each aircraft's closest approach to the pilot is the second,\n"
     "from one ago to 19 ahead, at which their true paths come nearest. When it is\n"
     "now or up to 18 s ahead and they will then be less than 50 m apart\n"
     "horizontally and less than 30 m vertically, the alarm level is 1 from 18 s\n"
     "before it, 2 from 12 s, 3 from 8 s; it ends the second after. The device\n"
     "receives aircraft within 3 km. The traffic is drawn from generators of its\n"
-    "own: the pilot's flight stays the same without it.\n"
-    "\n"
-    "  -h, --help               show this help and exit\n"
-    "      --version            show the version and exit\n";
+    "own: the pilot's flight stays the same without it.\n";
+
 
 // "" when the arguments were understood, else what was wrong.
 std::string ParseSimOptions(int argc, char** argv, SimOptions& options);
