@@ -62,24 +62,37 @@ bool IsRecord(const std::string& record) {
   return true;
 }
 
+// The logs as a replay writes them: batched, in memory, written now and
+// then; a fresh pair every kInputsPerLogs inputs, so that a run of millions
+// does not fill the disk (a run writes about half a kilobyte an input).
+constexpr long long kInputsPerLogs = 1 << 16;
+
+void OpenLogs(const std::string& folder) {
+  CloseFlightLogs();
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(folder) / "FlyData", ignored);
+  OpenFlightLogs(folder, LocalTime{2026, 3, 23, 14, 5, 9}, {}, false);
+  g_fileTrack.SetBatched(true);
+  g_fileAccel.SetBatched(true);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static std::string folder;
-  static const bool logsOpen = [] {
-    folder = (std::filesystem::temp_directory_path() / "acquisition-fuzz-XXXXXX").string();
-    if (::mkdtemp(folder.data()) == nullptr) std::abort();
-    std::atexit([] {
-      CloseFlightLogs();
-      std::error_code ignored;
-      std::filesystem::remove_all(folder, ignored);
-    });
-    OpenFlightLogs(folder, LocalTime{2026, 3, 23, 14, 5, 9}, {}, false);
-    g_fileTrack.SetBatched(true);  // in memory, written now and then
-    g_fileAccel.SetBatched(true);
-    return true;
-  }();
-  (void)logsOpen;
+  static long long inputs = 0;
+  if (inputs++ % kInputsPerLogs == 0) {
+    if (folder.empty()) {
+      folder = (std::filesystem::temp_directory_path() / "acquisition-fuzz-XXXXXX").string();
+      if (::mkdtemp(folder.data()) == nullptr) std::abort();
+      std::atexit([] {
+        CloseFlightLogs();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+      });
+    }
+    OpenLogs(folder);
+  }
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   MemoryByteSource whole(bytes);
   PiecesByteSource pieces(bytes);
