@@ -5,7 +5,8 @@
 # the other, from a seed corpus made by flight-sim (with traffic), traffic
 # sentences in every shape real devices send, and the recordings when
 # ../shared is beside the project. Prints the executions each target
-# reached and how many a second; exit 0 when no fault was found. Crashing
+# reached, how many a second and how many a processor second (what
+# compares on a shared machine); exit 0 when no fault was found. Crashing
 # inputs are kept in build/fuzz/.
 #   scripts/fuzz.sh [SECONDS]   both targets, SECONDS each (default 1800: what
 #                               a change to either is run for before it is
@@ -114,17 +115,21 @@ for target in "${targets[@]}"; do
   parallel=()
   [ "$jobs" -gt 1 ] && parallel=(-fork="$jobs")
   fault=0
-  start=$(date +%s.%N)
+  # The wall time, and the processor time of the fuzzing processes: on a
+  # shared machine the executions a processor second are what compares.
+  TIMEFORMAT='%R %U %S'
   # shellcheck disable=SC2086  # the options are words
-  if ! (cd "$work" && "$root/${build[$target]}/fuzz/$name" "${limit[@]}" "${parallel[@]}" ${options[$target]} \
-          -print_final_stats=1 "corpus-$name" "$seeds" >"$name.log" 2>&1); then
+  if ! { time (cd "$work" && "$root/${build[$target]}/fuzz/$name" "${limit[@]}" "${parallel[@]}" ${options[$target]} \
+                 -print_final_stats=1 "corpus-$name" "$seeds" >"$name.log" 2>&1); } 2>"$work/$name.time"; then
     status=1 fault=1
   fi
-  seconds=$(echo "$(date +%s.%N) $start" | awk '{printf "%.0f", $1 - $2}')
   # One process prints its final statistics; several, the iterations of all.
   runs=$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+)/\1/p; s/^INFO: fuzzed for ([0-9]+) iterations.*/\1/p' \
            "$work/$name.log" | tail -1)
-  rate=$(awk -v r="${runs:-0}" -v s="$seconds" 'BEGIN { printf "%.0f", (s > 0 ? r / s : 0) }')
-  echo "$name: ${runs:-?} executions in $seconds s, $rate a second, $jobs process(es)$( [ $fault -eq 0 ] || echo ", FAULT: see $work/$name.log")"
+  awk -v name="$name" -v runs="${runs:-0}" -v jobs="$jobs" '{
+    printf "%s: %d executions in %.0f s, %.0f a second; %.0f processor seconds in %d process(es), %.0f executions a processor second\n",
+           name, runs, $1, ($1 > 0 ? runs / $1 : 0), $2 + $3, jobs, ($2 + $3 > 0 ? runs / ($2 + $3) : 0)
+  }' "$work/$name.time"
+  [ $fault -eq 0 ] || echo "$name: FAULT, see $work/$name.log"
 done
 exit "$status"
