@@ -64,7 +64,7 @@ bool IsRecord(const std::string& record) {
 
 // The logs as a replay writes them: batched, in memory, written now and
 // then; a fresh pair every kInputsPerLogs inputs, so that a run of millions
-// does not fill the disk (a run writes about half a kilobyte an input).
+// does not fill the disk (they grow by about half a kilobyte an input).
 constexpr long long kInputsPerLogs = 1 << 16;
 
 void OpenLogs(const std::string& folder) {
