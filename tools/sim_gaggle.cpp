@@ -38,8 +38,9 @@ SimGaggle::SimGaggle(const FlightSimOptions& flight, int size)
     // A turn of 17 to 24 s at its speed.
     member.circleRadius = member.airspeed * Uniform(17, 24) / (2 * std::numbers::pi);
     member.climbBias = Uniform(-0.3, 0.3);
-    member.height = (Uniform(0, 1) < 0.5 ? -1 : 1) * Uniform(50, 250);
-    member.place = {(Uniform(0, 1) < 0.5 ? -1 : 1) * Uniform(60, 250), Uniform(-200, 100)};
+    member.height = EitherSide(50, 250);
+    member.place.east = EitherSide(60, 250);
+    member.place.north = Uniform(-200, 100);
   }
 }
 
@@ -60,8 +61,8 @@ std::vector<SimAircraft> SimGaggle::Fly(const SimFix& fix, SimPoint pilot) {
   for (Member& member : m_members) {
     ChooseMode(member);
     double turn = 0, climb = 0;
-    const SimPoint next = Fly(member, fix, pilot, turn, climb);
-    // Each keeps about to its height in the gaggle, and takes a couple of
+    const SimPoint next = Move(member, fix, pilot, turn, climb);
+    // Each keeps to about its height in the gaggle, and takes a couple of
     // seconds to change its vertical speed.
     const double above = member.now.altitude - fix.exactAltitude;
     climb += std::clamp(kHeightKeeping * (member.height - above), -kMostHeightKeeping, kMostHeightKeeping);
@@ -119,7 +120,7 @@ void SimGaggle::ChooseMode(Member& member) const {
   }
 }
 
-SimPoint SimGaggle::Fly(Member& member, const SimFix& fix, SimPoint pilot, double& turn, double& climb) const {
+SimPoint SimGaggle::Move(Member& member, const SimFix& fix, SimPoint pilot, double& turn, double& climb) const {
   switch (member.mode) {
     case Mode::kGlide: {
       // To its place beside the pilot, slower when it is nearly there.
@@ -156,6 +157,11 @@ SimPoint SimGaggle::Circle(Member& member, double& turn) const {
   member.bearingFromCore = SimCompass(member.bearingFromCore + turn);
   member.heading = SimCompass(member.bearingFromCore + thermal.turn * 90);
   return Core(member.thermal, m_nSecond + 1) + SimToward(member.bearingFromCore, member.radius);
+}
+
+double SimGaggle::EitherSide(double low, double high) {
+  const double side = Uniform(0, 1) < 0.5 ? -1 : 1;  // drawn first, whatever the compiler
+  return side * Uniform(low, high);
 }
 
 SimPoint SimGaggle::Core(int thermal, int second) const {

@@ -57,13 +57,14 @@ class SimGaggle {
   void ChooseMode(Member& member) const;
   // Flies the member through this second: where it is at the next, and
   // the vertical speed it would take there, before keeping its height.
-  SimPoint Fly(Member& member, const SimFix& fix, SimPoint pilot, double& turn, double& climb) const;
+  SimPoint Move(Member& member, const SimFix& fix, SimPoint pilot, double& turn, double& climb) const;
   // Turns toward `bearing` as a glider does, after a second on its heading
   // at `speed`; the turn [deg] goes to `turn`.
   SimPoint Glide(Member& member, double bearing, double speed, double& turn) const;
   SimPoint Circle(Member& member, double& turn) const;
   SimPoint Core(int thermal, int second) const;  // the core of a thermal at a second
   double Uniform(double low, double high) { return SimUniform(m_random, low, high); }
+  double EitherSide(double low, double high);  // between low and high, or -high and -low
 
   FlightSimOptions m_flight;
   std::mt19937 m_random;

@@ -18,10 +18,9 @@ void SimSky::FlyAhead() {
 SimSecond SimSky::Next() {
   ++m_nSecond;
   if (!m_bTraffic) return {m_pilot.Next(), ""};
-  if (m_nSecond > 1) {
-    if (m_nNow == 1) m_frames.pop_front();
-    m_nNow = 1;
-  }
+  // The second before the present stays, for the alarm; the one before it goes.
+  if (m_nNow == 1) m_frames.pop_front();
+  if (m_nSecond > 1) m_nNow = 1;
   while (m_frames.size() <= m_nNow + kAlarmLookAhead + 1) FlyAhead();
   const SimFix& fix = m_frames[m_nNow].fix;
   return {fix, SimTrafficSentences(Targets(), fix.course)};
