@@ -19,9 +19,12 @@ SimCrossing::SimCrossing(const FlightSimOptions& flight, int closestSecond)
       (1.0 / (closestSecond + 1 - first)) * (track[closestSecond + 1] - track[first]);
   m_velocity = SimToward(SimCompass(fix.course + kCrossingTrack), kCrossingSpeed);
   // It passes across its line of approach as the pilot sees it, on the side
-  // the pilot is flying to: in front of the pilot.
+  // the pilot is flying to: in front of the pilot (abeam of a pilot flying
+  // just as it does, which never sees it come).
   const SimPoint approach = m_velocity - pilotVelocity;
-  SimPoint across = (1 / SimLength(approach)) * SimPoint{approach.north, -approach.east};
+  const double closing = SimLength(approach);
+  SimPoint across = closing > 0 ? (1 / closing) * SimPoint{approach.north, -approach.east}
+                                : SimToward(SimBearing(m_velocity) + 90, 1);
   if (across.east * pilotVelocity.east + across.north * pilotVelocity.north < 0) across = -1 * across;
 
   std::seed_seq seed = {flight.seed, 2u};
