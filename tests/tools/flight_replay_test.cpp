@@ -141,6 +141,35 @@ TEST(FlightReplayTest, PrintShowsTheTrafficAndTheAlarmOneLinePerFix) {
                      "Tr --|T 000004|V  41\n");      // no status for 5 s: no device
 }
 
+// The simulator's crossing glider through the instrument's own reading of
+// the traffic port: the top line takes levels 1, 2 and 3 in that order,
+// never steps back while the glider closes in, and returns to its field
+// once the glider has passed.
+TEST(FlightReplayTest, TheSimulatorsCrossingGliderRaisesTheAlarmLevelsInOrder) {
+  TempDir tmp;
+  const std::string nmea = (tmp / "crossing.nmea").string();
+  const std::string sim = std::string(FLIGHT_SIM_EXE) + " nmea --duration 150 --crossing 90 > '" + nmea + "'";
+  ASSERT_EQ(std::system(sim.c_str()), 0);
+  const RunResult run = RunReplay(tmp, {"--print", "--fields", "7,0,0", "--out", tmp.Path().string(), nmea});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::istringstream lines(run.out);
+  std::string levels;   // the top line's level at each fix, "." for its field
+  for (std::string line; std::getline(lines, line);) levels += line[0] == '!' ? line[1] : '.';
+  ASSERT_EQ(levels.size(), 150u);
+  const std::size_t first = levels.find_first_not_of('.');
+  ASSERT_NE(first, std::string::npos) << "no alarm";
+  const std::size_t last = levels.find_last_not_of('.');
+  const std::string alarm = levels.substr(first, last + 1 - first);
+  EXPECT_TRUE(std::is_sorted(alarm.begin(), alarm.end())) << levels;
+  EXPECT_EQ(alarm.front(), '1') << levels;
+  EXPECT_EQ(alarm.back(), '3') << levels;
+  EXPECT_NE(alarm.find('2'), std::string::npos) << levels;
+  EXPECT_EQ(alarm.find('.'), std::string::npos) << levels;
+  // The alarm lasts the 19 s up to the closest approach, about 90 s in.
+  EXPECT_NEAR(static_cast<double>(first), 72, 2) << levels;
+  EXPECT_NEAR(static_cast<double>(last), 90, 2) << levels;
+}
+
 TEST(FlightReplayTest, TheIgcReaderDatesEachFlightWithItsFirstFix) {
   const std::tuple<const char*, const char*> flights[] = {  // --start, the first fix's date
       {"23:58:00", "2026-07-15"}, {"00:00:30", "2026-07-15"}};
