@@ -47,7 +47,11 @@ class PiecesByteSource final : public ByteSource {
 std::pair<std::string, long long> Fly(ByteSource& source, std::string& lastRecord) {
   ResetFlight();
   TextsWindow window;
-  AcquisitionLoop loop(source, window);
+  // Traffic ages by the stream's own fix times, as in a replay: the same
+  // bytes must always show the same, however long a run takes.
+  AcquisitionOptions options;
+  options.trafficClock = nullptr;
+  AcquisitionLoop loop(source, window, options);
   loop.AcquisitionThreadProc();
   lastRecord = TrackRecord(loop.State());
   return {window.shown, loop.AcceptedFixes()};
