@@ -1,7 +1,6 @@
 #include "airspace/openair_fields.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -16,18 +15,25 @@ void SkipBlanks(std::string_view& text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
 }
 
-// A run of digits, optionally with a decimal part.
+// A run of digits, optionally with a decimal part. Read by hand: a file
+// holds millions of these, and the library's reading of a double goes
+// through the C locale each time.
 std::optional<double> ReadUnsigned(std::string_view& text, std::size_t maxWholeDigits) {
   std::size_t end = 0;
-  while (end < text.size() && IsDigit(text[end])) ++end;
+  long long whole = 0;
+  while (end < text.size() && IsDigit(text[end])) whole = whole * 10 + (text[end++] - '0');
   if (end == 0 || end > maxWholeDigits) return std::nullopt;
+  double value = static_cast<double>(whole);
   if (end < text.size() && text[end] == '.') {
-    ++end;
-    while (end < text.size() && IsDigit(text[end])) ++end;
+    long long fraction = 0;
+    double scale = 1;
+    for (++end; end < text.size() && IsDigit(text[end]); ++end) {
+      if (scale >= 1e15) continue;  // beyond a double's digits
+      fraction = fraction * 10 + (text[end] - '0');
+      scale *= 10;
+    }
+    value += static_cast<double>(fraction) / scale;
   }
-  double value = 0;
-  const auto result = std::from_chars(text.data(), text.data() + end, value, std::chars_format::fixed);
-  if (result.ec != std::errc() || result.ptr != text.data() + end) return std::nullopt;
   text.remove_prefix(end);
   return value;
 }

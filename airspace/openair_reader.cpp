@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <type_traits>
 
 #include "airspace/arc.h"
 #include "airspace/openair_fields.h"
@@ -43,10 +44,41 @@ std::string Quoted(std::string_view line) {
   return "cannot read \"" + plain + "\"";
 }
 
-// Records that are read and have no bearing on a warning or the map.
-bool IsIgnoredRecord(std::string_view code) {
-  static constexpr std::array<std::string_view, 7> kIgnored = {"AF", "AG", "AX", "AI", "AT", "SP", "SB"};
-  return std::find(kIgnored.begin(), kIgnored.end(), code) != kIgnored.end();
+enum class RecordKind { kJunk, kClass, kName, kType, kActivation, kFloor, kCeiling, kVariable, kPoint, kCircle,
+                        kArc, kArcBetween, kIgnored };
+
+// The record a line holds, by its letters (in any case) and a blank after
+// them, or straight after D records a digit.
+RecordKind KindOf(std::string_view line) {
+  using K = RecordKind;
+  if (line.size() > 1 && Upper(line[0]) == 'V' && IsBlank(line[1])) return K::kVariable;
+  if (line.size() < 2) return K::kJunk;
+  const char first = Upper(line[0]);
+  const char second = Upper(line[1]);
+  if (line.size() > 2 && !IsBlank(line[2]) && !(first == 'D' && IsDigit(line[2]))) return K::kJunk;
+  if (first == 'A') {
+    switch (second) {
+      case 'C': return K::kClass;
+      case 'N': return K::kName;
+      case 'Y': return K::kType;
+      case 'A': return K::kActivation;
+      case 'L': return K::kFloor;
+      case 'H': return K::kCeiling;
+      case 'F': case 'G': case 'X': case 'I': case 'T': return K::kIgnored;  // frequency, station, code, id, label
+      default: return K::kJunk;
+    }
+  }
+  if (first == 'D') {
+    switch (second) {
+      case 'P': return K::kPoint;
+      case 'C': return K::kCircle;
+      case 'A': return K::kArc;
+      case 'B': return K::kArcBetween;
+      default: return K::kJunk;
+    }
+  }
+  if (first == 'S' && (second == 'P' || second == 'B')) return K::kIgnored;  // pen and brush
+  return K::kJunk;
 }
 
 }  // namespace
@@ -62,48 +94,45 @@ void OpenAirReader::ReadLine(std::string_view line) {
 }
 
 std::string OpenAirReader::Record(std::string_view line) {
-  if (line.size() > kLongestLine) {
+  using K = RecordKind;
+  const K kind = line.size() > kLongestLine ? K::kJunk : KindOf(line);
+  if (kind == K::kJunk) {
+    // It costs the airspace only if a record of it follows.
     if (m_current) m_current->junkSince = true;
-    return "cannot read a line of " + std::to_string(line.size()) + " characters";
-  }
-  const bool variable = line.size() > 1 && Upper(line[0]) == 'V' && IsBlank(line[1]);
-  const std::string code = variable ? "V" : Capitals(line.substr(0, 2));
-  const std::string_view rest = line.substr(code.size());
-  const bool known = variable || code == "AC" || code == "AN" || code == "AY" || code == "AL" || code == "AH" ||
-                     code == "AA" || code == "DP" || code == "DC" || code == "DA" || code == "DB" ||
-                     IsIgnoredRecord(code);
-  const bool separated = rest.empty() || IsBlank(rest.front()) || (code.front() == 'D' && IsDigit(rest.front()));
-  if (!known || !separated) {
-    // Junk: it costs the airspace only if a record of it follows.
-    if (m_current) m_current->junkSince = true;
+    if (line.size() > kLongestLine) return "cannot read a line of " + std::to_string(line.size()) + " characters";
     return Quoted(line);
   }
-  if (code == "AC") return StartAirspace(Trimmed(rest));
+  const std::string_view rest = line.substr(kind == K::kVariable ? 1 : 2);
+  if (kind == K::kClass) return StartAirspace(Trimmed(rest));
   if (!m_current) return Quoted(line) + " before any AC";
   Building& b = *m_current;
   if (b.junkSince) b.damaged = true;
   std::string why;
-  if (code == "AN") {
-    const std::string name = PlainLetters(Trimmed(rest).substr(0, 4 * kLongestName));
-    b.airspace.name = Trimmed(std::string_view(name).substr(0, kLongestName));
-  } else if (code == "AY") {
-    const std::string_view type = Trimmed(rest);
-    if (IsCode(type)) b.airspace.type = Capitals(type);
-    else why = Quoted(line);
-  } else if (code == "AA") {
-    if (Capitals(Trimmed(rest)) == "NONE") b.airspace.active = false;
-  } else if (code == "AL" || code == "AH") {
-    why = Limit(rest, code == "AH");
-    if (!why.empty()) why = Quoted(line) + why;
-  } else if (variable) {
-    why = Variable(rest);
-    if (!why.empty()) why = Quoted(line) + why;
-  } else if (code.front() == 'D') {
-    why = Geometry(code, rest);
-    if (!why.empty()) why = Quoted(line) + why;
+  switch (kind) {
+    case K::kName: {
+      const std::string name = PlainLetters(Trimmed(rest).substr(0, 4 * kLongestName));
+      b.airspace.name = Trimmed(std::string_view(name).substr(0, kLongestName));
+      break;
+    }
+    case K::kType:
+      if (IsCode(Trimmed(rest))) b.airspace.type = Capitals(Trimmed(rest));
+      else why = Quoted(line);
+      break;
+    case K::kActivation:
+      if (Capitals(Trimmed(rest)) == "NONE") b.airspace.active = false;
+      break;
+    case K::kFloor:
+    case K::kCeiling: why = Limit(rest, kind == K::kCeiling); break;
+    case K::kVariable: why = Variable(rest); break;
+    case K::kPoint: why = Point(rest); break;
+    case K::kCircle:
+    case K::kArc:
+    case K::kArcBetween: why = Curve(kind == K::kCircle ? 'C' : kind == K::kArc ? 'A' : 'B', rest); break;
+    default: break;
   }
-  if (!why.empty()) b.damaged = true;
-  return why;
+  if (why.empty()) return {};
+  b.damaged = true;
+  return why.front() == ':' ? Quoted(line) + why : why;
 }
 
 std::string OpenAirReader::StartAirspace(std::string_view cls) {
@@ -153,25 +182,14 @@ std::string OpenAirReader::Variable(std::string_view text) {
   return {};
 }
 
-std::string OpenAirReader::Geometry(std::string_view code, std::string_view text) {
+template <typename Add>
+std::string OpenAirReader::AddPoints(Add add) {
   Building& b = *m_current;
   if (b.tooLarge) return {};  // skipped already, and said so
+  if (b.circle) return ": the border is already a circle";
   std::string why;
-  if (b.circle) {
-    // The same circle twice is a slip of the file's editor, and harmless.
-    const std::optional<double> radius = code == "DC" ? ReadDecimal(text) : std::nullopt;
-    if (radius && OnlyCommentLeft(text) && *radius == b.circleRadius_nm && b.centre == b.circleCentre) return {};
-    return ": the border is already a circle";
-  }
-  if (code == "DP") {
-    const std::optional<GeoPoint> point = ReadPosition(text);
-    if (!point || !OnlyCommentLeft(text)) return ": no position";
-    m_border.push_back(*point);
-  } else if (!b.centre) {
-    return ": no centre (V X=) before it";
-  } else {
-    why = code == "DC" ? Circle(text) : code == "DA" ? Arc(text) : ArcBetween(text);
-  }
+  if constexpr (std::is_void_v<decltype(add())>) add();
+  else why = add();
   if (m_nPoints + m_border.size() > kMostPoints) {
     b.tooLarge = true;
     m_border.clear();
@@ -181,15 +199,31 @@ std::string OpenAirReader::Geometry(std::string_view code, std::string_view text
   return why;
 }
 
+std::string OpenAirReader::Point(std::string_view text) {
+  const std::optional<GeoPoint> point = ReadPosition(text);
+  if (!point || !OnlyCommentLeft(text)) return ": no position";
+  return AddPoints([&] { m_border.push_back(*point); });
+}
+
+std::string OpenAirReader::Curve(char kind, std::string_view text) {
+  if (!m_current->centre) return ": no centre (V X=) before it";
+  if (kind == 'C') return Circle(text);
+  return AddPoints([&] { return kind == 'A' ? Arc(text) : ArcBetween(text); });
+}
+
 std::string OpenAirReader::Circle(std::string_view text) {
   const std::optional<double> radius = ReadDecimal(text);
   if (!radius || !OnlyCommentLeft(text) || *radius <= 0 || *radius > kLongestRadius_nm) return ": no radius";
-  if (!m_border.empty()) return ": a circle after border points";
-  AppendCircle(*m_current->centre, *radius * kMetresPerNauticalMile, m_border);
-  m_current->circle = true;
-  m_current->circleRadius_nm = *radius;
-  m_current->circleCentre = m_current->centre;
-  return {};
+  Building& b = *m_current;
+  // The same circle twice is a slip of the file's editor, and harmless.
+  if (b.circle && *radius == b.circleRadius_nm && b.centre == b.circleCentre) return {};
+  if (!b.circle && !m_border.empty()) return ": a circle after border points";
+  return AddPoints([&] {
+    AppendCircle(*b.centre, *radius * kMetresPerNauticalMile, m_border);
+    b.circle = true;
+    b.circleRadius_nm = *radius;
+    b.circleCentre = b.centre;
+  });
 }
 
 std::string OpenAirReader::Arc(std::string_view text) {

@@ -81,7 +81,12 @@ class OpenAirReader {
   std::string StartAirspace(std::string_view cls);
   std::string Limit(std::string_view text, bool ceiling);
   std::string Variable(std::string_view text);
-  std::string Geometry(std::string_view code, std::string_view text);
+  std::string Point(std::string_view text);
+  std::string Curve(char kind, std::string_view text);
+  // Runs `add` (which appends to m_border) unless the border is closed
+  // already, and keeps the file within kMostPoints.
+  template <typename Add>
+  std::string AddPoints(Add add);
   std::string Circle(std::string_view text);
   std::string Arc(std::string_view text);
   std::string ArcBetween(std::string_view text);
