@@ -38,8 +38,16 @@ bool IsCode(std::string_view text) {
   });
 }
 
+// A piece of a line in plain letters, without the line ends that plain
+// letters keep (a lone carriage return inside a line).
+std::string PlainPiece(std::string_view text) {
+  std::string plain = PlainLetters(text);
+  std::erase_if(plain, [](char c) { return c == '\r' || c == '\n'; });
+  return plain;
+}
+
 std::string Quoted(std::string_view line) {
-  std::string plain = PlainLetters(line.substr(0, kQuotedChars));
+  std::string plain = PlainPiece(line.substr(0, kQuotedChars));
   if (line.size() > kQuotedChars) plain += "...";
   return "cannot read \"" + plain + "\"";
 }
@@ -110,7 +118,7 @@ std::string OpenAirReader::Record(std::string_view line) {
   std::string why;
   switch (kind) {
     case K::kName: {
-      const std::string name = PlainLetters(Trimmed(rest).substr(0, 4 * kLongestName));
+      const std::string name = PlainPiece(Trimmed(rest).substr(0, 4 * kLongestName));
       b.airspace.name = Trimmed(std::string_view(name).substr(0, kLongestName));
       break;
     }

@@ -46,6 +46,21 @@ struct AirspaceReadReport {
   std::size_t problemCount = 0;           // all of them
 };
 
+// An airspace while its records are read.
+struct OpenAirAirspaceInProgress {
+  Airspace airspace;
+  bool hasFloor = false;
+  bool hasCeiling = false;
+  bool damaged = false;
+  bool junkSince = false;  // a junk line since its last record
+  bool circle = false;     // its border is a DC circle
+  double circleRadius_nm = 0;
+  std::optional<GeoPoint> circleCentre;
+  bool tooLarge = false;   // it would pass kMostPoints
+  std::optional<GeoPoint> centre;
+  bool clockwise = true;
+};
+
 class OpenAirReader {
  public:
   // All airspaces of a file together keep at most this many border points
@@ -62,19 +77,8 @@ class OpenAirReader {
   std::vector<Airspace> Finish(AirspaceReadReport& report);
 
  private:
-  struct Building {
-    Airspace airspace;
-    bool hasFloor = false;
-    bool hasCeiling = false;
-    bool damaged = false;
-    bool junkSince = false;  // a junk line since its last record
-    bool circle = false;     // its border is a DC circle
-    double circleRadius_nm = 0;
-    std::optional<GeoPoint> circleCentre;
-    bool tooLarge = false;   // it would pass kMostPoints
-    std::optional<GeoPoint> centre;
-    bool clockwise = true;
-  };
+  using Building = OpenAirAirspaceInProgress;
+
 
   // Empty when the record was read; else why not.
   std::string Record(std::string_view line);

@@ -1,25 +1,26 @@
 #!/usr/bin/env bash
 # Fuzzes the GPS byte loop (with the sentence reader, the traffic sentences
-# and the log records) and the settings-file reader with libFuzzer, under
-# AddressSanitizer and UndefinedBehaviorSanitizer (clang), one target after
-# the other, from a seed corpus made by flight-sim (with traffic), traffic
-# sentences in every shape real devices send, and the recordings when
-# ../shared is beside the project. Prints the executions each target
+# and the log records), the settings-file reader and the airspace reader
+# with libFuzzer, under AddressSanitizer and UndefinedBehaviorSanitizer
+# (clang), one target after the other, from a seed corpus made by flight-sim
+# (with traffic), traffic sentences in every shape real devices send, the
+# recordings when ../shared is beside the project, and the airspace files
+# of fuzz/airspace-seeds. Prints the executions each target
 # reached, how many a second and how many a processor second (what
 # compares on a shared machine); exit 0 when no fault was found. Crashing
 # inputs are kept in build/fuzz/.
-#   scripts/fuzz.sh [SECONDS]   both targets, SECONDS each (default 1800: what
+#   scripts/fuzz.sh [SECONDS]   all targets, SECONDS each (default 1800: what
 #                               a change to either is run for before it is
 #                               called done; the settings file's round trip
 #                               once took four minutes to break)
-#   scripts/fuzz.sh [--target acquisition|settings] [--seconds S | --runs N] [--jobs J]
-#                               one target (or both) for S seconds or N inputs,
+#   scripts/fuzz.sh [--target acquisition|settings|airspace] [--seconds S | --runs N] [--jobs J]
+#                               one target (or all) for S seconds or N inputs,
 #                               in J fuzzing processes at once (default 1)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-targets=(acquisition settings) limit=(-max_total_time=1800) jobs=1
+targets=(acquisition settings airspace) limit=(-max_total_time=1800) jobs=1
 while [ $# -gt 0 ]; do
   case $1 in
     --target) targets=("$2"); shift 2 ;;
@@ -27,12 +28,12 @@ while [ $# -gt 0 ]; do
     --runs) limit=(-runs="$2"); shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
     [0-9]*) limit=(-max_total_time="$1"); shift ;;
-    *) echo "usage: scripts/fuzz.sh [SECONDS] | [--target acquisition|settings] [--seconds S | --runs N] [--jobs J]" >&2
+    *) echo "usage: scripts/fuzz.sh [SECONDS] | [--target acquisition|settings|airspace] [--seconds S | --runs N] [--jobs J]" >&2
        exit 2 ;;
   esac
 done
 for target in "${targets[@]}"; do
-  case $target in acquisition|settings) ;; *) echo "fuzz: no target '$target'" >&2; exit 2 ;; esac
+  case $target in acquisition|settings|airspace) ;; *) echo "fuzz: no target '$target'" >&2; exit 2 ;; esac
 done
 
 scripts/install-deps.sh clang
@@ -42,10 +43,10 @@ cmake --build build/release --target flight-sim >/dev/null
 # comparisons: side by side, that ran 1.7 times as many inputs in the same
 # time and reached as much of the code (its numbers arrive as text, which
 # traced values cannot be put back into); the stream's words come as a
-# dictionary instead. The settings file keeps them.
-declare -A build=([acquisition]=build/fuzz-gps [settings]=build/fuzz)
-declare -A comparisons=([acquisition]=OFF [settings]=ON)
-declare -A options=([acquisition]="-dict=$root/fuzz/gps.dict" [settings]="")
+# dictionary instead. The settings and airspace files keep them.
+declare -A build=([acquisition]=build/fuzz-gps [settings]=build/fuzz [airspace]=build/fuzz)
+declare -A comparisons=([acquisition]=OFF [settings]=ON [airspace]=ON)
+declare -A options=([acquisition]="-dict=$root/fuzz/gps.dict" [settings]="" [airspace]="")
 for target in "${targets[@]}"; do
   CXX=clang++ cmake -S . -B "${build[$target]}" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLIGHT_FUZZ=ON \
         -DFLIGHT_FUZZ_COMPARISONS="${comparisons[$target]}" \
@@ -111,6 +112,7 @@ status=0
 for target in "${targets[@]}"; do
   name=${target}_fuzz seeds=seeds-gps
   [ "$target" = settings ] && seeds=seeds-settings
+  [ "$target" = airspace ] && seeds=$root/fuzz/airspace-seeds
   mkdir -p "$work/corpus-$name"
   parallel=()
   [ "$jobs" -gt 1 ] && parallel=(-fork="$jobs")
