@@ -55,7 +55,11 @@ void AirspaceSet::Near(GeoPoint p, double range_m, std::vector<std::uint32_t>& o
       for (; it != m_cells.end() && it->first == key; ++it) out.push_back(it->second);
     }
   }
-  out.insert(out.end(), m_wide.begin(), m_wide.end());
+  // The wide ones by their latitudes alone (a box across the 180th
+  // meridian spans every longitude).
+  for (const std::uint32_t i : m_wide) {
+    if (m_airspaces[i].box.minLat <= p.lat + latUnits && m_airspaces[i].box.maxLat >= p.lat - latUnits) out.push_back(i);
+  }
   std::sort(out.begin(), out.end());
   out.erase(std::unique(out.begin(), out.end()), out.end());
 }

@@ -71,6 +71,11 @@ TEST(AirspaceFileTest, ReadsEveryRecordKind) {
   EXPECT_EQ(ArcChords(1.5 * kMetresPerNauticalMile, 90), 10u);
   EXPECT_EQ(geneva.border.size(), 11u + 31u);
   EXPECT_NEAR(LatDeg(geneva.border[11]), 46 + 11.5 / 60, 1e-7);
+
+  // A carriage return inside a line is no part of a name.
+  const AirspaceFile crossed = ReadAirspaceText("AC R\nAN LS\r-R8 \r\nAL GND\nAH FL50\nV X=47:00:00N 8:00:00E\nDC 1\n");
+  ASSERT_EQ(crossed.airspaces.size(), 1u);
+  EXPECT_EQ(crossed.airspaces[0].name, "LS-R8");
 }
 
 TEST(AirspaceFileTest, DamagedLinesCostTheirAirspaceOnly) {
