@@ -37,10 +37,11 @@ struct Vec {
   double y = 0;
 };
 
-// The plane tangent to the Earth at the pilot: exact at the origin and
-// within a fraction of a per mille over the tens of kilometres a warning
-// looks at. Longitudes are taken the short way round, so the frame works
-// across the 180th meridian.
+// The plane tangent to the Earth at the pilot: exact at the origin; an
+// east-west distance 10 km north or south of him reads tan(latitude) x
+// 0.16 % off (0.17 % at 47 degrees), 2 km off a fifth of that. Longitudes
+// are taken the short way round, so the frame works across the 180th
+// meridian.
 class LocalFrame {
  public:
   explicit LocalFrame(GeoPoint origin);

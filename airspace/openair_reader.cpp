@@ -1,8 +1,6 @@
 #include "airspace/openair_reader.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <type_traits>
 
 #include "airspace/arc.h"
