@@ -66,7 +66,9 @@ TEST(ArcTest, EveryChordWithinTenMetresOfTheArc) {
       EXPECT_LE(stray, kArcTolerance_m) << radius_nm << " nm at " << lat;
       // And not needlessly many points: the middle of a chord strays at
       // least half the tolerance (the smallest circles are octagons).
-      if (circle.size() > 8) EXPECT_GE(stray, kArcTolerance_m / 2) << radius_nm << " nm at " << lat;
+      if (circle.size() > 8) {
+        EXPECT_GE(stray, kArcTolerance_m / 2) << radius_nm << " nm at " << lat;
+      }
     }
   }
   EXPECT_EQ(ArcChords(kMetresPerNauticalMile, 360), 32u);
