@@ -32,27 +32,7 @@ const std::vector<AirspaceEvent>& AirspaceWarnings::Check(const AirspaceFix& fix
   for (const std::uint32_t i : m_near) Assess(i, fix, frame);
   for (const Condition& condition : m_conditions) Follow(condition);
 
-  // Warnings whose condition is false at this fix.
-  for (std::size_t k = 0; k < m_warnings.size();) {
-    Warning& w = m_warnings[k];
-    const bool holds = std::any_of(m_conditions.begin(), m_conditions.end(),
-                                   [&](const Condition& c) { return c.airspace == w.airspace; });
-    bool ends = false;
-    if (!holds) Release(w, ends);
-    if (w.entered && !w.inside) {
-      if (!w.outside || w.outsideSince > m_now) {
-        w.outside = true;
-        w.outsideSince = m_now;
-      }
-      if (m_now - w.outsideSince >= kHold_s) w.entered = false;
-    }
-    if (ends) {
-      m_events.push_back({AirspaceEventKind::kClear, w.airspace, 0, Silenced(w.airspace)});
-      m_warnings.erase(m_warnings.begin() + static_cast<std::ptrdiff_t>(k));
-    } else {
-      ++k;
-    }
-  }
+  Age();
   std::erase_if(m_silences, [this](const Silence& s) { return s.until <= m_now; });
   return m_events;
 }
@@ -104,13 +84,30 @@ void AirspaceWarnings::Follow(const Condition& condition) {
   if (condition.inside) w.outside = false;
 }
 
-void AirspaceWarnings::Release(Warning& warning, bool& ends) {
-  if (!warning.held || warning.falseSince > m_now) {
-    warning.held = true;
-    warning.falseSince = m_now;
-    warning.inside = false;
+void AirspaceWarnings::Age() {
+  for (std::size_t k = 0; k < m_warnings.size();) {
+    Warning& w = m_warnings[k];
+    const bool holds = std::any_of(m_conditions.begin(), m_conditions.end(),
+                                   [&](const Condition& c) { return c.airspace == w.airspace; });
+    if (!holds && (!w.held || w.falseSince > m_now)) {
+      w.held = true;
+      w.falseSince = m_now;
+      w.inside = false;
+    }
+    if (w.entered && !w.inside) {
+      if (!w.outside || w.outsideSince > m_now) {
+        w.outside = true;
+        w.outsideSince = m_now;
+      }
+      if (m_now - w.outsideSince >= kHold_s) w.entered = false;
+    }
+    if (!holds && m_now - w.falseSince >= kHold_s) {
+      m_events.push_back({AirspaceEventKind::kClear, w.airspace, 0, Silenced(w.airspace)});
+      m_warnings.erase(m_warnings.begin() + static_cast<std::ptrdiff_t>(k));
+    } else {
+      ++k;
+    }
   }
-  ends = m_now - warning.falseSince >= kHold_s;
 }
 
 bool AirspaceWarnings::Silenced(std::uint32_t airspace) const {

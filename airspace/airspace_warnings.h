@@ -117,7 +117,9 @@ class AirspaceWarnings {
 
   void Assess(std::uint32_t i, const AirspaceFix& fix, const LocalFrame& frame);
   void Follow(const Condition& condition);
-  void Release(Warning& warning, bool& ends);
+  // Warnings whose condition is false at this fix end after kHold_s of
+  // it; an entry is forgotten after kHold_s outside.
+  void Age();
   bool Silenced(std::uint32_t airspace) const;
 
   const AirspaceSet& m_airspaces;
