@@ -39,6 +39,7 @@ enum class Row {
   kStartBearing,      // "A0 "
   kCircleWind,        // "Wc ", the wind fitted to the circles flown
   kTraffic,           // "Tr ", the traffic of a collision-warning device
+  kAirspace,          // "As ", the nearest airspace that warns
 };
 
 enum Field { kTop, kMiddle, kBottom };
@@ -47,7 +48,7 @@ enum Field { kTop, kMiddle, kBottom };
 // different values in different fields from code 7 on. Columns: top, middle,
 // bottom field.
 using R = Row;
-constexpr std::array<std::array<Row, 3>, 19> kRows = {{
+constexpr std::array<std::array<Row, 3>, 20> kRows = {{
     /*  0 */ {R::kSpeed,          R::kSpeed,           R::kSpeed},
     /*  1 */ {R::kAltGps,         R::kAltGps,          R::kAltGps},
     /*  2 */ {R::kCourse,         R::kCourse,          R::kCourse},
@@ -64,9 +65,10 @@ constexpr std::array<std::array<Row, 3>, 19> kRows = {{
     /* 13 */ {R::kAltBaroTight,   R::kAltBaroTight,    R::kAltBaro},
     /* 14 */ {R::kAirspeed,       R::kCircleWind,      R::kCompassCorrected},
     /* 15 */ {R::kCircleWind,     R::kTraffic,         R::kStartDist},
-    /* 16 */ {R::kTraffic,        R::kSpeedAlone,      R::kStartBearing},
-    /* 17 */ {R::kSpeedAlone,     R::kSpeedAlone,      R::kCircleWind},
+    /* 16 */ {R::kTraffic,        R::kAirspace,        R::kStartBearing},
+    /* 17 */ {R::kAirspace,       R::kSpeedAlone,      R::kCircleWind},
     /* 18 */ {R::kSpeedAlone,     R::kSpeedAlone,      R::kTraffic},
+    /* 19 */ {R::kSpeedAlone,     R::kSpeedAlone,      R::kAirspace},
 }};
 
 Row RowOf(Field field, int code) {
@@ -78,7 +80,8 @@ Row RowOf(Field field, int code) {
 // The vertical speed while climbing or level; the row's own text while sinking.
 std::string VarioText() { return "Var " + FormatFixed(g_dVario, 3, 1); }
 
-void StoreRowText(Row row, const AcquisitionState& s, const TrafficPicture& traffic, std::string& text) {
+void StoreRowText(Row row, const AcquisitionState& s, const TrafficPicture& traffic, const AirspaceTexts& airspace,
+                  std::string& text) {
   switch (row) {
     case Row::kSpeedAlone: text = s.strSpeed; break;
     case Row::kSpeed: text = "V " + s.strSpeed; break;
@@ -133,16 +136,18 @@ void StoreRowText(Row row, const AcquisitionState& s, const TrafficPicture& traf
       break;
     }
     case Row::kTraffic: text = TrafficFieldText(traffic); break;
+    case Row::kAirspace: text = airspace.strEntry; break;
   }
 }
 
 }  // namespace
 
-void UpdateDisplayTexts(const AcquisitionState& state, const TrafficPicture& traffic, FieldTexts& texts) {
+void UpdateDisplayTexts(const AcquisitionState& state, const TrafficPicture& traffic, const AirspaceTexts& airspace,
+                        FieldTexts& texts) {
   // Top, bottom, middle: the order the lines have always been built in.
-  StoreRowText(RowOf(kTop, g_nFieldSel1), state, traffic, texts.strField1);
+  StoreRowText(RowOf(kTop, g_nFieldSel1), state, traffic, airspace, texts.strField1);
   texts.strTopField = texts.strField1;
-  StoreRowText(RowOf(kBottom, g_nFieldSel3), state, traffic, texts.strField3);
-  StoreRowText(RowOf(kMiddle, g_nFieldSel2), state, traffic, texts.strField2);
-  ApplyTopLine(texts, traffic.alarm);
+  StoreRowText(RowOf(kBottom, g_nFieldSel3), state, traffic, airspace, texts.strField3);
+  StoreRowText(RowOf(kMiddle, g_nFieldSel2), state, traffic, airspace, texts.strField2);
+  ApplyTopLine(texts, traffic.alarm, airspace.strWarning);
 }

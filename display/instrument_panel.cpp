@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "base/angles.h"
 #include "base/flight_values.h"
@@ -95,6 +96,77 @@ void DrawTarget(PaintContext& dc, const TrafficTarget& target, double heading) {
   dc.Polygon(arrow, filled);
 }
 
+// A point on the map before it is truncated to a pixel.
+struct MapXY {
+  double x, y;
+};
+
+// A border point (metres east and north of the pilot) on the heading-up
+// map: turned by the heading, as the thermal marker and the traffic are.
+MapXY OnMap(Vec v, double cosHeading, double sinHeading) {
+  constexpr double kPixelsPerMetre = kPixelsPerKm / 1000;
+  return {kMapX + (v.x * cosHeading - v.y * sinHeading) * kPixelsPerMetre,
+          kMapY - (v.y * cosHeading + v.x * sinHeading) * kPixelsPerMetre};
+}
+
+// Cuts the edge a-b to the grid square (Liang and Barsky's way); false when
+// none of it lies on the map.
+bool ClipToMap(MapXY& a, MapXY& b) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x - kGridLeft, kGridRight - a.x, a.y - kGridTop, kGridBottom - a.y};
+  double enter = 0, leave = 1;
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;  // parallel to this side, beyond it
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) {
+      enter = std::max(enter, t);
+    } else {
+      leave = std::min(leave, t);
+    }
+  }
+  if (enter > leave) return false;
+  const MapXY from = a;
+  if (leave < 1) b = {from.x + leave * dx, from.y + leave * dy};
+  if (enter > 0) a = {from.x + enter * dx, from.y + enter * dy};
+  return true;
+}
+
+// The borders as dashed lines on the map, each run of edges that follow one
+// another on it as one line, so that the dashes run on around corners.
+void DrawBorders(PaintContext& dc, const MapBorders& borders, double heading) {
+  const double cosHeading = std::cos(DegToRad(heading)), sinHeading = std::sin(DegToRad(heading));
+  std::vector<PanelPoint> line;
+  const auto draw = [&] {
+    if (line.size() > 1) dc.DashedPolyline(line);
+    line.clear();
+  };
+  const BorderSegment* previous = nullptr;
+  bool previousWhole = false;  // the previous edge reached the map's edge uncut at its end
+  for (const BorderSegment& segment : borders) {
+    MapXY a = OnMap(segment.from, cosHeading, sinHeading), b = OnMap(segment.to, cosHeading, sinHeading);
+    const MapXY end = b;
+    const bool follows = previous != nullptr && previousWhole && previous->airspace == segment.airspace &&
+                         previous->to.x == segment.from.x && previous->to.y == segment.from.y;
+    previous = &segment;
+    previousWhole = false;
+    if (!ClipToMap(a, b)) {
+      draw();
+      continue;
+    }
+    if (!follows) {
+      draw();
+      line.push_back({Pixel(a.x), Pixel(a.y)});
+    }
+    line.push_back({Pixel(b.x), Pixel(b.y)});
+    previousWhole = b.x == end.x && b.y == end.y;
+  }
+  draw();
+}
+
 }  // namespace
 
 PanelValues ReadPanelValues() {
@@ -108,7 +180,8 @@ PanelValues ReadPanelValues() {
   return v;
 }
 
-void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values, const TrafficPicture& traffic) {
+void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values, const TrafficPicture& traffic,
+                          const MapBorders& borders) {
   const double dist = FiniteOrZero(values.dThermalDist);
   const double bearing = FiniteOrZero(values.dThermalBearing);
   const double climbPeak = FiniteOrZero(values.dClimbPeak);
@@ -133,6 +206,8 @@ void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values, const Tra
   Line(dc, kGridLeft, kGridTop, kGridLeft, kGridBottom);
   Line(dc, kMapX, kGridTop, kMapX, kGridBottom);
   Line(dc, kGridRight, kGridTop, kGridRight, kGridBottom);
+
+  DrawBorders(dc, borders, heading);
 
   double mx = 0, my = 0;
   MapPoint(bearing, d, mx, my);

@@ -10,6 +10,8 @@
 //     square when its track is unknown, filled while it alarms; only what
 //     lies on the map is drawn, except that an aircraft that alarms from
 //     farther out is drawn at the map's edge, in its direction;
+//   - on the same map the borders of the pilot's airspace, dashed, cut
+//     off at the map's edge;
 //   - on the right a wind symbol centred at (190, 325): a 60-pixel shaft
 //     whose upwind end points where the wind comes from, with one to three
 //     barbs for the speed class.
@@ -22,6 +24,7 @@
 #include <span>
 
 #include "base/traffic.h"
+#include "display/map_borders.h"
 
 struct PanelPoint {
   int x = 0, y = 0;
@@ -47,6 +50,9 @@ class PaintContext {
   // A closed polygon through the points, outlined with the current pen,
   // and filled with the default brush when `filled`.
   virtual void Polygon(std::span<const PanelPoint> points, bool filled) = 0;
+  // An open line through the points, dashed, as wide and white as the
+  // current pen, which stays selected; the current position is left as it is.
+  virtual void DashedPolyline(std::span<const PanelPoint> points) = 0;
 };
 
 // The flight values one paint draws from.
@@ -66,8 +72,10 @@ struct PanelValues {
 // goes on writing them.
 PanelValues ReadPanelValues();
 
-// Draws the whole panel, with the traffic on the map (base/traffic.h:
+// Draws the whole panel, with the airspace borders and the traffic on the
+// map (display/map_borders.h: LatestMapBorders(), base/traffic.h:
 // LatestTraffic() on the window's thread). A value that is not a finite
 // number (which the flight computations never produce) is drawn as 0 for
 // this paint.
-void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values, const TrafficPicture& traffic = {});
+void PaintInstrumentPanel(PaintContext& dc, const PanelValues& values, const TrafficPicture& traffic = {},
+                          const MapBorders& borders = {});

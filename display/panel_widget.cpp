@@ -7,6 +7,7 @@
 
 #include "base/traffic.h"
 #include "display/instrument_panel.h"
+#include "display/map_borders.h"
 #include "display/qt_paint_context.h"
 
 InstrumentPanelWidget::InstrumentPanelWidget(QWidget* parent) : QWidget(parent) {
@@ -33,5 +34,5 @@ void InstrumentPanelWidget::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setTransform(PanelTransform(size()));
   QtPaintContext dc(painter);
-  PaintInstrumentPanel(dc, ReadPanelValues(), LatestTraffic());
+  PaintInstrumentPanel(dc, ReadPanelValues(), LatestTraffic(), *LatestMapBorders());
 }

@@ -36,3 +36,15 @@ void QtPaintContext::Polygon(std::span<const PanelPoint> points, bool filled) {
   m_painter.drawPolygon(polygon);
   m_painter.setBrush(brush);
 }
+
+void QtPaintContext::DashedPolyline(std::span<const PanelPoint> points) {
+  QPolygon polyline;
+  for (const PanelPoint& p : points) polyline << QPoint(p.x, p.y);
+  const QPen pen = m_painter.pen();
+  QPen dashed = pen;
+  dashed.setCapStyle(Qt::FlatCap);
+  dashed.setDashPattern({3, 2});  // in pen widths: 6 pixels drawn, 4 left out
+  m_painter.setPen(dashed);
+  m_painter.drawPolyline(polyline);
+  m_painter.setPen(pen);
+}

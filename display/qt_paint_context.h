@@ -1,5 +1,5 @@
 // The instrument panel's paint context on a QPainter: the handheld's pen,
-// move-to/line-to, filled-ellipse and polygon operations.
+// move-to/line-to, filled-ellipse, polygon and dashed-line operations.
 #pragma once
 
 #include <QPainter>
@@ -20,6 +20,7 @@ class QtPaintContext final : public PaintContext {
   void LineTo(int x, int y) override;
   void Ellipse(int left, int top, int right, int bottom) override;
   void Polygon(std::span<const PanelPoint> points, bool filled) override;
+  void DashedPolyline(std::span<const PanelPoint> points) override;
 
  private:
   QPainter& m_painter;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/airspace_beeps.h"
 #include "base/flight_values.h"
 #include "base/number_text.h"
 #include "base/text_format.h"
@@ -42,6 +43,7 @@ void AcquisitionLoop::AcquisitionThreadProc() {
       if (!m_port.Reopen()) PauseBeforeNextReopen();
       continue;
     }
+    if (m_bTopLineTap.load(std::memory_order_relaxed) && m_bTopLineTap.exchange(false)) AnswerTopLineTap();
     std::string_view bytes;
     switch (m_port.Read(bytes)) {
       case ReadStatus::kBytes:
@@ -72,6 +74,11 @@ void AcquisitionLoop::RequestStop() {
 
 void AcquisitionLoop::RequestReopen() {
   m_bReopen = true;
+  m_port.Interrupt();
+}
+
+void AcquisitionLoop::TopLineTapped() {
+  m_bTopLineTap = true;
   m_port.Interrupt();
 }
 
@@ -200,15 +207,25 @@ void AcquisitionLoop::AgeTrafficBetweenFixes() {
 // An alarm must not wait for the next fix: the top line and the speaker
 // (through the published level) take a change of it at once.
 void AcquisitionLoop::ShowAlarmChange(const TrafficAlarm& before) {
-  const TrafficAlarm& alarm = m_traffic.Picture().alarm;
-  if (alarm == before) return;
+  if (m_traffic.Picture().alarm == before) return;
   PublishTraffic(m_traffic.Picture());
   m_bTrafficChanged = false;
-  if (m_window.ShowsFieldTexts()) {
-    ApplyTopLine(m_texts, alarm);
-    m_window.ShowAlarmChange(m_texts);
-  }
+  ShowTopLineAtOnce();
   m_window.RequestRepaint();
+}
+
+void AcquisitionLoop::ShowTopLineAtOnce() {
+  if (!m_window.ShowsFieldTexts()) return;
+  ApplyTopLine(m_texts, m_traffic.Picture().alarm, m_airspaceTexts.strWarning);
+  m_window.ShowAlarmChange(m_texts);
+}
+
+// Only the warning the pilot sees is acknowledged by his tap: a tap on a
+// traffic alarm or on a field does nothing.
+void AcquisitionLoop::AnswerTopLineTap() {
+  if (m_texts.topOwner != TopLineOwner::kAirspaceWarning || !m_airspace.Acknowledge()) return;
+  m_airspaceTexts = m_airspace.Texts(TopLineCharacters());
+  ShowTopLineAtOnce();
 }
 
 // The map follows the traffic once a fix; with no traffic this costs one test.
@@ -240,12 +257,30 @@ void AcquisitionLoop::RunRmcCycle(std::string_view sentence) {
   ReadBarometer();
   HandTrafficOverWithFix();
 
+  const bool accepted = IsFixAccepted(m_state);
+  const int elapsed =
+      accepted ? m_elapsed.Elapsed(static_cast<int>(g_dTimeBase), SecondsOfDay(m_state.dTime)) : 0;
+  if (accepted) CheckAirspace(elapsed);
+
   if (m_window.ShowsFieldTexts()) {
-    UpdateDisplayTexts(m_state, m_traffic.Picture(), m_texts);
+    UpdateDisplayTexts(m_state, m_traffic.Picture(), m_airspaceTexts, m_texts);
     m_window.ShowFieldTexts(m_texts);
   }
 
-  if (IsFixAccepted(m_state)) RecordAcceptedFix();
+  if (accepted) RecordAcceptedFix(elapsed);
+}
+
+// With the vertical speed the pilot reads at this fix (the last accepted
+// fix's), before the texts are built.
+void AcquisitionLoop::CheckAirspace(int elapsed) {
+  if (!m_airspace.Watching()) return;
+  bool beeps = false;
+  for (const AirspaceEvent& event : m_airspace.Check(m_state, elapsed, m_nGpsAltitudes > 0)) {
+    m_window.TellAirspaceEvent(m_airspace.EventLine(event, m_state.strTime));
+    beeps |= event.kind != AirspaceEventKind::kClear && !event.silenced;
+  }
+  if (beeps) RequestAirspaceBeeps();
+  m_airspaceTexts = m_airspace.Texts(TopLineCharacters());
 }
 
 void AcquisitionLoop::TakeTimeBase() {
@@ -271,13 +306,11 @@ void AcquisitionLoop::ReadBarometer() {
   m_state.strAltBaro = FormatInt(std::clamp(altitude, kMinRecordedAltitude, kMaxRecordedAltitude), 5, true);
 }
 
-void AcquisitionLoop::RecordAcceptedFix() {
+void AcquisitionLoop::RecordAcceptedFix(int elapsed) {
   ++m_nAcceptedFixes;
   WriteTrackRecord(m_state);
   WriteAccelRecord(m_state.strTime, g_fAccelX, g_fAccelY, g_fAccelZ);
 
-  const int elapsed =
-      m_elapsed.Elapsed(static_cast<int>(g_dTimeBase), SecondsOfDay(m_state.dTime));
   g_dVario = ComputeVario(m_state.dAltBaro, elapsed);
   EstimateWind(m_state.dCourse, m_state.dSpeed);
   m_circleWind.AddFix(m_state.dCourse, m_state.dSpeed, elapsed);
@@ -286,6 +319,7 @@ void AcquisitionLoop::RecordAcceptedFix() {
 
   if (++g_nRedrawCount > 3) {
     g_nRedrawCount = 0;
+    if (m_airspace.Watching()) PublishMapBorders(m_airspace.BordersAround(m_state));
     m_window.RequestRepaint();
   }
 }

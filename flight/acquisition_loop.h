@@ -3,23 +3,27 @@
 // GPRMC sentences (normally one a second) paces everything:
 //
 //   navigation (on the previous fix) -> read GPRMC -> time base -> barometer
-//   -> display texts -> acceptance -> B record, acceleration record
+//   -> acceptance -> airspace check (accepted fixes) -> display texts
+//   -> B record, acceleration record (accepted fixes, and what follows)
 //   -> vario -> wind (four sectors, then circles) -> air data
-//   -> repaint request every fourth fix
+//   -> repaint request every fourth fix (with the map's airspace borders)
 //
 // GPGGA sentences only refresh the GPS altitude. The traffic sentences of a
 // collision-warning device on the same port ($PFLAU, $PFLAA) keep the
 // traffic table; an alarm that starts, changes or ends goes to the window
 // and the speaker at once, without waiting for the next fix, and the rest
 // of the traffic is handed over with the next fix. Every other sentence is
-// ignored. The loop runs on its own thread until it is asked to stop or its
-// byte source ends.
+// ignored. The pilot's airspace, once it is loaded, is checked before the
+// texts are built, so that its warning and entry show with the fix that
+// caused them; a warning's start and entry ask for the beeps. The loop runs
+// on its own thread until it is asked to stop or its byte source ends.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -28,6 +32,8 @@
 #include "base/byte_source.h"
 #include "base/time_of_day.h"
 #include "display/display_texts.h"
+#include "display/top_line.h"
+#include "flight/airspace_watch.h"
 #include "flight/circle_wind.h"
 #include "flight/traffic_table.h"
 
@@ -47,6 +53,9 @@ class InstrumentWindow {
   virtual void ShowAlarmChange(const FieldTexts& texts) { ShowFieldTexts(texts); }
   // Repaint the whole instrument panel, background erased.
   virtual void RequestRepaint() = 0;
+  // An airspace warning's start, entry or end, as flight-replay prints it
+  // ("12:35:19 airspace ahead 12s: R LF-R45").
+  virtual void TellAirspaceEvent(const std::string& /*line*/) {}
   // False for a stand-in with nothing to show the texts on (a replay that
   // prints nothing): then they are not built at all.
   virtual bool ShowsFieldTexts() const { return true; }
@@ -90,6 +99,14 @@ class AcquisitionLoop {
   // state. Wakes a blocked read. Safe to call from any thread.
   void RequestReopen();
 
+  // The pilot's airspace, checked from the next fix on (nullptr: none).
+  // Safe to call from any thread.
+  void SetAirspace(std::shared_ptr<const AirspaceSet> airspaces) { m_airspace.Offer(std::move(airspaces)); }
+
+  // The pilot tapped the top line: an airspace warning that has it is
+  // acknowledged, at once. Wakes a blocked read. Safe from any thread.
+  void TopLineTapped();
+
   const AcquisitionState& State() const { return m_state; }
   long long AcceptedFixes() const { return m_nAcceptedFixes; }
   // GGA sentences read so far whose altitude field held a number, and the
@@ -104,13 +121,16 @@ class AcquisitionLoop {
   void RunRmcCycle(std::string_view sentence);
   void TakeTimeBase();
   void ReadBarometer();
-  void RecordAcceptedFix();
+  void RecordAcceptedFix(int elapsed);
   void PauseBeforeNextReopen();
   double TrafficNow() const;
   void AdvanceStreamClock(const std::string& hhmmss);
   void TakeTrafficStatus(std::string_view sentence);
   void AgeTrafficBetweenFixes();
   void ShowAlarmChange(const TrafficAlarm& before);
+  void ShowTopLineAtOnce();
+  void CheckAirspace(int elapsed);
+  void AnswerTopLineTap();
   void HandTrafficOverWithFix();
   void FollowTrafficWithReadTimeout();
 
@@ -134,9 +154,12 @@ class AcquisitionLoop {
   bool m_bBaroRead = false;   // the barometer has been read in this loop
   long long m_nGpsAltitudes = 0;
   double m_dGpsAltitude = 0;   // [m]
+  AirspaceWatch m_airspace;
+  AirspaceTexts m_airspaceTexts;
 
   std::atomic<bool> m_bStop{false};
   std::atomic<bool> m_bReopen{false};
+  std::atomic<bool> m_bTopLineTap{false};
   std::mutex m_stopMutex;
   std::condition_variable m_stopWake;
 };

@@ -1,6 +1,7 @@
 #include "flight/flight_reset.h"
 
 #include "base/flight_values.h"
+#include "display/map_borders.h"
 #include "flight/vario.h"
 #include "flight/wind.h"
 
@@ -8,4 +9,5 @@ void ResetFlight() {
   ResetFlightValues();
   ResetVario();
   ResetWindSectors();
+  PublishMapBorders(nullptr);
 }

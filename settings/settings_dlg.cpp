@@ -64,7 +64,7 @@ const QStringList& CSettingsDlg::TopFieldEntries() {
   static const QStringList entries = {"Speed", "Altitude", "Course", "WindD", "WindF",
                                       "Long",  "Latit",    "Time",   "D/H",   "FI",
                                       "WX",    "d/H",      "batt",   "AltBar", "TAS",
-                                      "WindC", "Traffic"};
+                                      "WindC", "Traffic", "Airspace"};
   return entries;
 }
 
@@ -72,7 +72,7 @@ const QStringList& CSettingsDlg::MiddleFieldEntries() {
   static const QStringList entries = {"Speed", "Altitude", "Course", "WindD", "WindF",
                                       "Long",  "Latit",    "Time",   "D/H",   "TAS",
                                       "d/H",   "Dist",     "Ugol",   "AltBar", "WindC",
-                                      "Traffic"};
+                                      "Traffic", "Airspace"};
   return entries;
 }
 
@@ -80,7 +80,7 @@ const QStringList& CSettingsDlg::BottomFieldEntries() {
   static const QStringList entries = {"Speed", "Altitude", "Course", "WindD", "WindF", "Long",
                                       "Latit", "Time",     "D/H",    "TAS",   "d/H",   "Dist",
                                       "Ugol",  "AltBar",   "Fim",    "D2S",   "A2S",   "WindC",
-                                      "Traffic"};
+                                      "Traffic", "Airspace"};
   return entries;
 }
 

@@ -29,19 +29,20 @@ class DisplayTextsTest : public FlightTest, public ScriptedSensors {
   // The three lines for the field codes, as "top|middle|bottom".
   std::string Show(int top, int middle, int bottom) {
     g_nFieldSel1 = top; g_nFieldSel2 = middle; g_nFieldSel3 = bottom;
-    UpdateDisplayTexts(state, traffic, texts);
+    UpdateDisplayTexts(state, traffic, airspace, texts);
     return texts.strField1 + "|" + texts.strField2 + "|" + texts.strField3;
   }
 
   std::string calls;
   AcquisitionState state;
   TrafficPicture traffic;
+  AirspaceTexts airspace;
   FieldTexts texts;
 };
 
 TEST_F(DisplayTextsTest, EveryCodeOfEveryField) {
   const struct { int code; const char* shown; } rows[] = {
-      {-1, " 41| 41| 41"}, {19, " 41| 41| 41"},  // no selection, past the list
+      {-1, " 41| 41| 41"}, {20, " 41| 41| 41"},  // no selection, past the list
       {0, "V  41|V  41|V  41"}, {1, "H  523|H  523|H  523"}, {2, "K   8|K   8|K   8"},
       {3, "Wd 270|Wd 270|Wd 270"}, {4, "Wf  3|Wf  3|Wf  3"},
       {5, "E01131.000|E01131.000|E01131.000"}, {6, "N5535.111|N5535.111|N5535.111"},
@@ -49,8 +50,8 @@ TEST_F(DisplayTextsTest, EveryCodeOfEveryField) {
       {9, "FI 275|TAS  61|TAS  61"}, {10, "WX  53|Var 1.3|Var 1.3"},
       {11, "Var 1.3|Dist 0.8|Dist 0.8"}, {12, "Bat  87|Ugol -13|Ugol -13"},
       {13, "Hb1234|Hb1234|Hb 1234"}, {14, "TAS  61|Wc --|FIm  363"}, {15, "Wc --|Tr --|S0  2.3"},
-      {16, "Tr --| 41|A0  -45"}, {17, " 41| 41|Wc --"},  // no circle flown yet, no traffic device
-      {18, " 41| 41|Tr --"},
+      {16, "Tr --|As --|A0  -45"}, {17, "As --| 41|Wc --"},  // no circle flown yet, no traffic device
+      {18, " 41| 41|Tr --"}, {19, " 41| 41|As --"},                 // no airspace near
   };
   for (const auto& row : rows) EXPECT_EQ(Show(row.code, row.code, row.code), row.shown);
   EXPECT_FALSE(texts.bTopInverse);
@@ -104,6 +105,22 @@ TEST_F(DisplayTextsTest, TrafficShowsTheNearestTargetOrWhetherThereIsADevice) {
     traffic.targets = row.targets;
     EXPECT_EQ(Show(16, 15, 18), std::string(row.shown) + "|" + row.shown + "|" + row.shown);
   }
+}
+
+// "Airspace" at the end of each list: top 17, middle 16, bottom 19. The
+// entry shows what it is handed; a warning takes the top line black on
+// white whatever the top field shows, unless a traffic alarm has it.
+TEST_F(DisplayTextsTest, TheAirspaceEntryAndItsWarningOnTheTopLine) {
+  airspace.strEntry = "As D 2.3";
+  EXPECT_EQ(Show(17, 16, 19), "As D 2.3|As D 2.3|As D 2.3");
+  EXPECT_FALSE(texts.bTopInverse);
+  airspace.strWarning = "R LF-R45 12s";
+  EXPECT_EQ(Show(0, 16, 19), "R LF-R45 12s|As D 2.3|As D 2.3");
+  EXPECT_TRUE(texts.bTopInverse);
+  EXPECT_EQ(texts.strTopField, "V  41") << "the field's own text, for when the warning ends";
+  traffic.alarm = {1, 30, 900, {}};
+  EXPECT_EQ(Show(0, 16, 19), "!1 1h 0.9|As D 2.3|As D 2.3") << "traffic first";
+  EXPECT_TRUE(texts.bTopInverse);
 }
 
 }  // namespace

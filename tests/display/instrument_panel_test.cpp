@@ -1,6 +1,7 @@
 #include "display/instrument_panel.h"
 
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -10,9 +11,9 @@
 namespace {
 
 // What a paint draws after the pen and the grid, up to the pen's restore.
-std::string AfterGrid(const PanelValues& values, const TrafficPicture& traffic = {}) {
+std::string AfterGrid(const PanelValues& values, const TrafficPicture& traffic = {}, const MapBorders& borders = {}) {
   RecordingPaintContext dc;
-  PaintInstrumentPanel(dc, values, traffic);
+  PaintInstrumentPanel(dc, values, traffic, borders);
   const std::string head = "pen M2,225 L142,225 M2,295 L142,295 M2,365 L142,365 "
                            "M2,225 L2,365 M72,225 L72,365 M142,225 L142,365 ";
   EXPECT_TRUE(dc.ops.starts_with(head) && dc.ops.ends_with(" restore ")) << dc.ops;
@@ -89,6 +90,42 @@ TEST(InstrumentPanel, TrafficSymbols) {
       {{}, OneTarget(-50000, 0, 0, 1), "P71,350 76,362 71,359 66,362 f " + calm},  // alarms: at the edge
   };
   for (const auto& row : rows) EXPECT_EQ(AfterGrid(row.values, row.traffic), row.drawn);
+}
+
+// A border as the airspace set hands it over: the edges of a ring of
+// points (metres east, north of the pilot), from the last point round.
+MapBorders Ring(std::initializer_list<Vec> points, std::uint32_t airspace = 0) {
+  MapBorders edges;
+  Vec from = *std::prev(points.end());
+  for (const Vec& to : points) edges.push_back({from, to, airspace}), from = to;
+  return edges;
+}
+
+// Airspace borders heading-up, as the thermal marker is placed, dashed, one
+// line for each run of edges that follow one another on the map; cut off
+// at the map's edge, never drawn past it.
+TEST(InstrumentPanel, AirspaceBordersTurnWithTheHeadingAndStayOnTheMap) {
+  const std::string calm = "M189,355 L190,295 M189,355 L177,354 ";
+  const std::string east = "M220,325 L160,324 M220,325 L219,337 ";  // the calm wind, heading east
+  // 510 m ahead and 310 m to each side 210 m behind: 35.7 and 21.7, 14.7 pixels.
+  const MapBorders triangle = Ring({{0, 510}, {310, -210}, {-310, -210}});
+  // A square of 410 m each way, from (43, 266) to (100, 323), and beside it
+  // an airspace sharing its east edge, reaching out past the map.
+  MapBorders twoAirspaces = Ring({{-410, 410}, {410, 410}, {410, -410}, {-410, -410}}, 0);
+  for (const BorderSegment& edge : Ring({{410, -410}, {410, 410}, {1500, 0}}, 1)) twoAirspaces.push_back(edge);
+  const struct { double heading; MapBorders borders; std::string drawn; } rows[] = {
+      {0, triangle, "D50,309 72,259 93,309 50,309 ; " + calm},
+      // Heading east: what lies north is on the left, what lies east ahead.
+      {90, triangle, "D86,316 36,294 86,273 86,316 ; " + east},
+      // An edge across the whole map, 300 m north, and one that leaves it
+      // and comes back: each cut at the grid.
+      {0, {{{-5000, 300}, {5000, 300}, 0}}, "D2,274 142,274 ; " + calm},
+      {0, {{{0, 0}, {0, 3000}, 0}, {{0, 3000}, {500, 0}, 0}}, "D72,295 72,225 ; D95,225 107,295 ; " + calm},
+      {0, {{{2000, 2000}, {2000, -2000}, 0}}, calm},  // beside the map
+      // Two airspaces sharing an edge are two lines.
+      {0, twoAirspaces, "D43,323 43,266 100,266 100,323 43,323 ; D142,308 100,323 100,266 142,281 ; " + calm},
+  };
+  for (const auto& row : rows) EXPECT_EQ(AfterGrid({.dHeading = row.heading}, {}, row.borders), row.drawn);
 }
 
 }  // namespace

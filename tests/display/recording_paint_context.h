@@ -1,6 +1,6 @@
 // A paint context that writes down its drawing as
-// "pen Mx,y Lx,y El,t,r,b Px,y x,y x,y f restore " (a polygon ends with "f"
-// when filled, "o" when outlined).
+// "pen Mx,y Lx,y El,t,r,b Px,y x,y x,y f Dx,y x,y ; restore " (a polygon
+// ends with "f" when filled, "o" when outlined; a dashed line with ";").
 #pragma once
 
 #include <string>
@@ -17,6 +17,11 @@ struct RecordingPaintContext : PaintContext {
     ops += 'P';
     for (const PanelPoint& p : points) ops += Xy(p.x, p.y);
     ops += filled ? "f " : "o ";
+  }
+  void DashedPolyline(std::span<const PanelPoint> points) override {
+    ops += 'D';
+    for (const PanelPoint& p : points) ops += Xy(p.x, p.y);
+    ops += "; ";
   }
   static std::string Xy(int x, int y, char end = ' ') {
     return std::to_string(x) + ',' + std::to_string(y) + end;

@@ -32,10 +32,13 @@ TEST(TrafficTexts, TheAlarmLineLeavesOutWhatTheAlarmLeavesEmpty) {
   for (const auto& [alarm, text] : rows) EXPECT_EQ(TrafficAlarmText(alarm), text) << text;
 }
 
-TEST(TrafficTexts, TheTrafficAlarmOwnsTheTopLineWhileItLasts) {
-  EXPECT_EQ(DecideTopLine("V  41", {}), (TopLine{"V  41", false, TopLineOwner::kField}));
-  EXPECT_EQ(DecideTopLine("V  41", {1, 30, 900, {}}),
-            (TopLine{"!1 1h 0.9", true, TopLineOwner::kTrafficAlarm}));
+// One alarm line, one priority: traffic, then airspace, then the field.
+TEST(TrafficTexts, TheTrafficAlarmOwnsTheTopLineWhileItLastsThenTheAirspaceWarning) {
+  const TrafficAlarm none, alarm{1, 30, 900, {}};
+  EXPECT_EQ(DecideTopLine("V  41", none, ""), (TopLine{"V  41", false, TopLineOwner::kField}));
+  EXPECT_EQ(DecideTopLine("V  41", alarm, ""), (TopLine{"!1 1h 0.9", true, TopLineOwner::kTrafficAlarm}));
+  EXPECT_EQ(DecideTopLine("V  41", none, "D CTR 9s"), (TopLine{"D CTR 9s", true, TopLineOwner::kAirspaceWarning}));
+  EXPECT_EQ(DecideTopLine("V  41", alarm, "D CTR 9s"), (TopLine{"!1 1h 0.9", true, TopLineOwner::kTrafficAlarm}));
 }
 
 }  // namespace

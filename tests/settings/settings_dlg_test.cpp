@@ -44,12 +44,15 @@ TEST_F(SettingsDlgTest, ListsHoldTheirEntriesAndShowTheCurrentSettings) {
   };
   EXPECT_EQ(QStringList({entries(dlg.m_cbComPort, 0), entries(dlg.m_cbBaud, 9), entries(dlg.m_cbField1, 9),
                          entries(dlg.m_cbField2, 9), entries(dlg.m_cbField3, 16)}),
-            QStringList({"Com1: /9", "115200/10", "FI/17", "TAS/16", "A2S/19"}));
-  // The wind of the circles flown, then the traffic, last in each field's list.
+            QStringList({"Com1: /9", "115200/10", "FI/18", "TAS/17", "A2S/20"}));
+  // The wind of the circles flown, the traffic, then the airspace, last in
+  // each field's list.
   EXPECT_EQ(QStringList({entries(dlg.m_cbField1, 15), entries(dlg.m_cbField2, 14), entries(dlg.m_cbField3, 17)}),
-            QStringList({"WindC/17", "WindC/16", "WindC/19"}));
+            QStringList({"WindC/18", "WindC/17", "WindC/20"}));
   EXPECT_EQ(QStringList({entries(dlg.m_cbField1, 16), entries(dlg.m_cbField2, 15), entries(dlg.m_cbField3, 18)}),
-            QStringList({"Traffic/17", "Traffic/16", "Traffic/19"}));
+            QStringList({"Traffic/18", "Traffic/17", "Traffic/20"}));
+  EXPECT_EQ(QStringList({entries(dlg.m_cbField1, 17), entries(dlg.m_cbField2, 16), entries(dlg.m_cbField3, 19)}),
+            QStringList({"Airspace/18", "Airspace/17", "Airspace/20"}));
 
   g_nFieldSel3 = 40;  // outside its list: no selection
   g_bSound = 2;       // only exactly 1 checks the box

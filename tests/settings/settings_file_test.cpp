@@ -55,7 +55,7 @@ TEST_F(SettingsFileTest, SavedSettingsReadBackUnchanged) {
       {{"COM2:", 9600, 1, 4, 14, 10, 0, 12}, "COM2:, 9600,1,4,14,10,0,12"},
       {{"COM7:", 9600, 6, 3, 15, 14, 1, 17}, "COM7:, 9600,6,3,15,14,1,17"},  // the last entries, "WindC"
       {{"COM1:", 4800, 0, 0, -1, 2, 1, -1}, "COM1:, 4800,0,0,-1,2,1,-1"},
-      {{"COM9:", 115200, 8, 9, 16, 15, 1, 18}, "COM9:,115200,8,9,16,15,1,18"},  // the lists' last codes, "Traffic"
+      {{"COM9:", 115200, 8, 9, 17, 16, 1, 19}, "COM9:,115200,8,9,17,16,1,19"},  // the lists' last codes, "Airspace"
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.written);
