@@ -19,16 +19,29 @@ constexpr std::array<ToneStep, 3> kLevel2 = {{{kHigh, 120}, {kLow, 120}, {0, 260
 constexpr std::array<ToneStep, 2> kLevel3 = {{{kHigh, 100}, {kLow, 100}}};
 constexpr std::array<TonePattern, 3> kTrafficAlarm = {{{kLevel1, true}, {kLevel2, true}, {kLevel3, true}}};
 
+// Between the vario's highest sink tone (410 Hz, where it stops) and its
+// lowest climb beep (520 Hz), and below the traffic alarm by two octaves:
+// three beeps shorter and closer together than the vario's at any climb.
+constexpr double kAirspaceHz = 440;
+constexpr std::array<ToneStep, 6> kAirspaceBeeps = {
+    {{kAirspaceHz, 150}, {0, 100}, {kAirspaceHz, 150}, {0, 100}, {kAirspaceHz, 150}, {0, 100}}};
+constexpr TonePattern kAirspaceWarning{kAirspaceBeeps, false};
+
 }  // namespace
 
 const TonePattern* TrafficAlarmPattern(int level) {
   return level >= 1 && level <= 3 ? &kTrafficAlarm[static_cast<std::size_t>(level - 1)] : nullptr;
 }
 
+const TonePattern* AirspaceWarningPattern() { return &kAirspaceWarning; }
+
 AlarmTone::AlarmTone(int sampleRate) : m_nRate(sampleRate) {}
 
 void AlarmTone::Play(const TonePattern* pattern) {
-  if (pattern == m_pattern) return;
+  if (pattern != m_pattern) PlayFromStart(pattern);
+}
+
+void AlarmTone::PlayFromStart(const TonePattern* pattern) {
   m_pattern = pattern;
   m_nStep = 0;
   if (m_pattern) m_nLeft = static_cast<std::size_t>(m_pattern->steps[0].ms / 1000 * m_nRate);

@@ -1,9 +1,10 @@
 // Alarm sounds, unmistakable beside the vario: patterns of tones and
 // pauses, each step one pitch for a time, played round and round while the
-// alarm lasts (the traffic alarm) or through once (a one-shot warning).
-// All pitches lie above the vario's highest (1500 Hz), and the steps
-// alternate high and low, which the vario never does. Plain computation,
-// like the vario's tone.
+// alarm lasts (the traffic alarm) or through once (the airspace warning's
+// beeps). The traffic alarm's pitches lie above the vario's highest
+// (1500 Hz) and alternate high and low; the airspace warning's are low, at
+// a pitch the vario never beeps at nor holds its sink tone on, three and
+// done. Plain computation, like the vario's tone.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +26,9 @@ struct TonePattern {
 // warbles without a pause. nullptr for any other level.
 const TonePattern* TrafficAlarmPattern(int level);
 
+// The airspace warning (see alarm_tone.cpp): three short low beeps, once.
+const TonePattern* AirspaceWarningPattern();
+
 class AlarmTone {
  public:
   explicit AlarmTone(int sampleRate);
@@ -32,6 +36,9 @@ class AlarmTone {
   // Plays `pattern` from its start; the pattern already playing goes on
   // where it is. nullptr stops it, fading out.
   void Play(const TonePattern* pattern);
+  // The same, but from its start even when it is the one playing.
+  void PlayFromStart(const TonePattern* pattern);
+  const TonePattern* Pattern() const { return m_pattern; }
   // A pattern is playing (in a pause too): the alarm has the speaker.
   bool Playing() const { return m_pattern != nullptr; }
   // Not playing, and faded out.

@@ -7,8 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "audio/alarm_choice.h"
 #include "audio/speaker.h"
 #include "audio/vario_tone_table.h"
+#include "base/airspace_beeps.h"
 #include "base/flight_values.h"
 #include "base/settings_values.h"
 #include "base/traffic.h"
@@ -133,7 +135,7 @@ void AudioVario::Run() {
   long long silence = 0;        // frames of silence written since the tone fell quiet
   Clock::time_point playingSince, quietSince = Clock::now(), nextTry = Clock::now();
   bool reportedDevice = false, reportedNoValues = false;
-  const TonePattern* heardAlarm = nullptr;   // the alarm pattern being played
+  AlarmChoice alarms(AirspaceBeepRequests());
   // Only a value that comes after the start is heard.
   unsigned long seen = LatestFastVario().updates;
   Clock::time_point fresh = Clock::now();  // the last new value, or "Sound" switched on
@@ -166,7 +168,7 @@ void AudioVario::Run() {
       release();
       probed = false;
       tone = VarioTone(kRate);
-      speaker.Alarm().Play(nullptr);
+      alarms.Silence(speaker.Alarm(), AirspaceBeepRequests());
       seen = LatestFastVario().updates;
       fresh = now;
       if (WaitOrStop(kOffPoll)) break;
@@ -186,17 +188,15 @@ void AudioVario::Run() {
       }
     }
 
-    // A traffic alarm takes the speaker while it lasts, barometer or not.
-    // One that starts or changes its level is heard now: what the device
-    // (and a sound server behind it) still holds of the sound before is
-    // dropped, rather than played out first.
-    const TonePattern* alarm = TrafficAlarmPattern(TrafficAlarmLevel());
-    if (alarm != nullptr && alarm != heardAlarm && playing) {
+    // A traffic alarm takes the speaker while it lasts, and the airspace
+    // warning's beeps while they play, barometer or not. An alarm that
+    // starts or changes is heard now: what the device (and a sound server
+    // behind it) still holds of the sound before is dropped, rather than
+    // played out first.
+    if (alarms.Follow(speaker.Alarm(), TrafficAlarmLevel(), AirspaceBeepRequests()) && playing) {
       snd_pcm_drop(pcm);
       playing = false;
     }
-    heardAlarm = alarm;
-    speaker.Alarm().Play(alarm);
 
     // The device is tried as soon as "Sound" is on, so that a missing one
     // is told at once, and again whenever there is a tone to play.

@@ -5,7 +5,10 @@
 // silent when the vertical speed stops coming. A traffic collision alarm
 // (its level published in base/traffic.h) takes the speaker from the vario
 // while it lasts, with a pattern of its own per level (audio/alarm_tone.h),
-// and gives it back after; it is heard with or without a barometer.
+// and gives it back after; the airspace warning's three low beeps (asked
+// for in base/airspace_beeps.h) take it while they play, unless a traffic
+// alarm has it (audio/alarm_choice.h). Both are heard with or without a
+// barometer.
 //
 // Silence costs nothing: once the tone has fallen silent and its last
 // sound has played out, nothing is written; the stream is stopped, and

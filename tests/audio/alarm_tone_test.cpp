@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include "audio/alarm_choice.h"
 #include "audio/audio_vario.h"
 #include "audio/speaker.h"
+#include "audio/vario_tone_table.h"
+#include "base/airspace_beeps.h"
 #include "base/settings_values.h"
 #include "base/traffic.h"
 #include "tests/audio/tone_samples.h"
@@ -95,6 +98,55 @@ TEST(AlarmToneTest, TheAlarmTakesTheSpeakerFromTheVarioAndGivesItBack) {
   EXPECT_TRUE(speaker.Quiet());
 }
 
+// The airspace warning: three short beeps at one low pitch, 100 ms apart,
+// then nothing: a pitch the vario never beeps at (its lowest climb beep)
+// nor holds its sink tone at (its highest), far below the traffic alarm.
+TEST(AlarmToneTest, TheAirspaceWarningIsThreeShortLowBeepsOnce) {
+  AlarmTone tone(kRate);
+  tone.Play(AirspaceWarningPattern());
+  const std::vector<std::int16_t> s = Render(tone, 1.5);
+  const auto beeps = Beeps(s);
+  ASSERT_EQ(beeps.size(), 3u);
+  for (std::size_t i = 0; i < beeps.size(); ++i) {
+    EXPECT_NEAR(double(beeps[i].second), Samples(150), Samples(6)) << i;
+    if (i > 0) {
+      EXPECT_NEAR(double(beeps[i].first - beeps[i - 1].first), Samples(250), Samples(1)) << i;
+    }
+    const double hz = Frequency(s, beeps[i].first + Samples(10), Samples(120));
+    EXPECT_NEAR(hz, 440, 5) << i;
+    EXPECT_LT(hz, vario_tone::kBaseHz + vario_tone::kClimbHzPerMs * vario_tone::kClimbOn);
+    EXPECT_GT(hz, vario_tone::kBaseHz + vario_tone::kSinkHzPerMs * vario_tone::kSinkOff);
+  }
+  EXPECT_FALSE(tone.Playing());
+  EXPECT_TRUE(tone.Quiet());
+}
+
+// Traffic first: a traffic alarm takes the speaker from the airspace beeps
+// and keeps it; beeps asked for while it sounds are passed by; each new
+// request starts the beeps anew; with "Sound" off nothing is kept for later.
+TEST(AlarmToneTest, TheTrafficAlarmKeepsTheSpeakerBeforeTheAirspaceBeeps) {
+  AlarmTone tone(kRate);
+  AlarmChoice choice(7);   // seven requests before: not heard
+  const TonePattern* beeps = AirspaceWarningPattern();
+  const struct { int level; unsigned long requests; const TonePattern* playing; bool started; } steps[] = {
+      {0, 7, nullptr, false},
+      {0, 8, beeps, true},  {0, 8, beeps, false},                        // one request, one set
+      {2, 8, TrafficAlarmPattern(2), true}, {2, 9, TrafficAlarmPattern(2), false},
+      {3, 9, TrafficAlarmPattern(3), true},
+      {0, 9, nullptr, false},                                            // the request during it: passed by
+      {0, 10, beeps, true}, {0, 11, beeps, true},                        // anew from the start
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(::testing::Message() << step.level << " " << step.requests);
+    EXPECT_EQ(choice.Follow(tone, step.level, step.requests), step.started);
+    EXPECT_EQ(tone.Pattern(), step.playing);
+  }
+  choice.Silence(tone, 12);
+  EXPECT_EQ(tone.Pattern(), nullptr);
+  EXPECT_FALSE(choice.Follow(tone, 0, 12));
+  EXPECT_EQ(tone.Pattern(), nullptr);
+}
+
 // The audio thread on ALSA's "null" device: a published alarm level is
 // played at once, without a barometer, and its end stops the writes.
 TEST(AlarmToneTest, TheAudioThreadSoundsAnAlarmWithoutABarometer) {
@@ -114,6 +166,24 @@ TEST(AlarmToneTest, TheAudioThreadSoundsAnAlarmWithoutABarometer) {
   const long long ended = audio.FramesWritten();
   usleep(300000);
   EXPECT_EQ(audio.FramesWritten(), ended);
+  audio.Stop();
+  g_bSound = 0;
+}
+
+// ... and the airspace warning's beeps, once for each request.
+TEST(AlarmToneTest, TheAudioThreadBeepsForAnAirspaceWarningWithoutABarometer) {
+  g_bSound = 1;
+  AudioVario audio("null", [](const std::string&) {});
+  audio.Start();
+  usleep(300000);
+  EXPECT_EQ(audio.FramesWritten(), 0);
+  RequestAirspaceBeeps();
+  usleep(300000);
+  EXPECT_GT(audio.FramesWritten(), AudioVario::kSampleRate / 10);
+  usleep(1200000);  // three beeps, and the buffer played out
+  const long long ended = audio.FramesWritten();
+  usleep(300000);
+  EXPECT_EQ(audio.FramesWritten(), ended) << "once, then silence";
   audio.Stop();
   g_bSound = 0;
 }
