@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 
 namespace {
@@ -41,7 +42,10 @@ AirspaceFile ReadAirspaceFile(const std::filesystem::path& path) {
   file.found = std::filesystem::exists(path, error);
   if (!file.found) return file;
   FileDescriptor fd(path);
-  if (fd.Get() < 0) return file;
+  if (fd.Get() < 0) {
+    file.error = errno;
+    return file;
+  }
 
   OpenAirReader reader;
   std::string buffer(1 << 16, '\0');
@@ -49,7 +53,10 @@ AirspaceFile ReadAirspaceFile(const std::filesystem::path& path) {
   while (true) {
     const ssize_t count = ::read(fd.Get(), buffer.data(), buffer.size());
     if (count < 0 && errno == EINTR) continue;
-    if (count < 0) return file;  // a folder by that name, a failing card
+    if (count < 0) {  // a folder by that name, a failing card
+      file.error = errno;
+      return file;
+    }
     if (count == 0) break;
     std::string_view block(buffer.data(), static_cast<std::size_t>(count));
     if (!carry.empty()) {
@@ -86,7 +93,7 @@ std::vector<std::string> AirspaceReportLines(const AirspaceFile& file, std::stri
   std::vector<std::string> lines;
   if (!file.found) return lines;
   const std::string name(fileName);
-  if (!file.readable) return {"airspace: cannot read " + name};
+  if (!file.readable) return {"airspace: cannot read " + name + " (" + std::strerror(file.error) + ")"};
   for (const AirspaceProblem& problem : file.report.problems) {
     lines.push_back("airspace: line " + std::to_string(problem.line) + ": " + problem.text);
   }

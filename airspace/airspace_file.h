@@ -8,6 +8,8 @@
 //   airspace: 37 problems in all       (when there were more)
 //   airspace: 1203 loaded from Airspace.txt, 2 skipped
 //
+//   airspace: cannot read Airspace.txt (Permission denied)
+//
 // A missing file means no airspace, and nothing is said.
 #pragma once
 
@@ -24,6 +26,7 @@ inline constexpr const char kAirspaceFileName[] = "Airspace.txt";
 struct AirspaceFile {
   bool found = false;     // the file is there
   bool readable = false;  // and could be read to its end
+  int error = 0;          // why not (errno)
   AirspaceSet airspaces;
   AirspaceReadReport report;
 };

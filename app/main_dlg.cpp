@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <sys/eventfd.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -20,6 +22,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "airspace/airspace_file.h"
 #include "app/screen_choice.h"
 #include "app/signal_closer.h"
 #include "base/flight_values.h"
@@ -27,6 +30,7 @@
 #include "device/sensor_backend.h"
 #include "device/sensors.h"
 #include "display/panel_widget.h"
+#include "display/top_line.h"
 #include "logs/flight_logs.h"
 #include "logs/log_file.h"
 #include "settings/settings_file.h"
@@ -103,6 +107,10 @@ CMainDlg::CMainDlg(QWidget* parent, StartupEnvironment environment)
   m_pSetButton = new QPushButton("set", this);
   m_pSetButton->setAutoDefault(false);
   connect(m_pSetButton, &QPushButton::clicked, this, &CMainDlg::OnSetButton);
+  // The line's owner answers a tap: the loop knows who has it.
+  m_onTopLineTap = [this] {
+    if (m_pLoop) m_pLoop->TopLineTapped();
+  };
   // The handheld's fields say "Static" and "Stat" until the start-up
   // shows the (empty) texts.
   m_pField1->installEventFilter(this);
@@ -118,6 +126,7 @@ CMainDlg::CMainDlg(QWidget* parent, StartupEnvironment environment)
 }
 
 CMainDlg::~CMainDlg() {
+  if (m_airspaceReader.joinable()) m_airspaceReader.join();   // it hands over under the mutex below
   StopAcquisition();
   SetLogErrorHandler(nullptr);
   if (m_pSensors) {
@@ -169,6 +178,7 @@ void CMainDlg::OnInitDialog() {
   } else {
     g_strSettingsPath = "\\" + g_strStorageFolder + "\\TermIni.INI";
     LoadSettings();
+    ReadAirspace();
   }
 
   if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
@@ -210,6 +220,51 @@ void CMainDlg::OnInitDialog() {
   // Logs that could not be created are told the same way, by the message
   // their opening has queued.
   for (const QString& message : sensorMessages) m_env.showMessage(this, message);
+}
+
+// A national file of 50 MB takes a few tenths of a second to read: it is
+// read beside the start-up, so that the GPS is read and recorded at once,
+// and its airspaces are checked from the fix after they have come.
+void CMainDlg::ReadAirspace() {
+  const std::filesystem::path path = std::filesystem::path(g_strStorageFolder) / kAirspaceFileName;
+  m_airspaceReader = std::thread([this, path] {
+    AirspaceFile file = ReadAirspaceFile(path);
+    if (!file.found) return;   // no file: no airspace, and nothing to say
+    AirspaceRead read;
+    read.report = AirspaceReportLines(file, kAirspaceFileName);
+    read.tell = !file.readable || file.report.skipped > 0;
+    if (!file.airspaces.empty()) read.airspaces = std::make_shared<const AirspaceSet>(std::move(file.airspaces));
+    std::lock_guard<std::mutex> lock(m_handOverMutex);
+    m_pendingAirspace = std::move(read);
+    RingHandOver();
+  });
+}
+
+// On this window's thread, once the file has been read: the loop checks
+// the airspaces from its next fix; the problems go to standard error, and
+// the summary to the screen too when something was skipped or the file
+// could not be read, as the other start-up messages are told.
+void CMainDlg::TakeAirspace() {
+  AirspaceRead read;
+  {
+    std::lock_guard<std::mutex> lock(m_handOverMutex);
+    read = std::move(*m_pendingAirspace);
+    m_pendingAirspace.reset();
+  }
+  m_pAirspace = read.airspaces;
+  if (m_pLoop && m_pAirspace) m_pLoop->SetAirspace(m_pAirspace);
+  QStringList screen;
+  for (std::size_t i = 0; i < read.report.size(); ++i) {
+    if (read.tell && i + 1 == read.report.size()) {
+      screen.push_back(QString::fromStdString(read.report[i]));
+    } else {
+      std::fprintf(stderr, "flight-instrument: %s\n", read.report[i].c_str());
+    }
+  }
+  if (m_pAirspace && !g_bBaroOpen) {
+    screen.push_back("airspace: no barometer: flight levels are judged by the GPS altitude until one comes");
+  }
+  if (!screen.isEmpty()) m_env.showMessage(this, screen.join("\n"));
 }
 
 void CMainDlg::OpenLogs(const LocalTime& start) {
@@ -291,6 +346,7 @@ void CMainDlg::StartAcquisition() {
   m_strPortInUse = port;
   m_nBaudInUse = baud;
   m_pLoop = std::make_unique<AcquisitionLoop>(m_port, *this, m_env.acquisition);
+  if (m_pAirspace) m_pLoop->SetAirspace(m_pAirspace);
   AcquisitionLoop* loop = m_pLoop.get();
   m_pThread = std::make_unique<std::thread>([loop] { loop->AcquisitionThreadProc(); });
 }
@@ -349,11 +405,12 @@ void CMainDlg::TakeHandOver() {
   std::uint64_t rings = 0;
   const ssize_t taken = ::read(m_handOverBell, &rings, sizeof rings);
   static_cast<void>(taken);
-  bool texts = false, repaint = false;
+  bool texts = false, repaint = false, airspace = false;
   std::vector<std::string> logProblems;
   {
     std::lock_guard<std::mutex> lock(m_handOverMutex);
     logProblems.swap(m_pendingLogProblems);
+    airspace = m_pendingAirspace.has_value();
     if (m_bTextsPending) {
       m_strField1 = std::move(m_pendingTexts.strField1);
       m_strField2 = std::move(m_pendingTexts.strField2);
@@ -366,6 +423,7 @@ void CMainDlg::TakeHandOver() {
   if (texts) ShowStoredTexts();
   if (repaint) m_pPanel->update();
   if (texts && m_bFlightToHandOver) HandOverFlight();   // a fix has just been recorded
+  if (airspace) TakeAirspace();
   for (const std::string& problem : logProblems) ShowLogProblem(problem);
 }
 
@@ -420,4 +478,11 @@ void CMainDlg::LayOut() {
   QFont buttonFont = font;
   buttonFont.setPixelSize(std::max(8, static_cast<int>(kSetButton.h * uy) / 2));
   m_pSetButton->setFont(buttonFont);
+
+  // How many characters of an alarm the top line holds, counted as
+  // capitals N (wider than digits and most letters), for the loop that
+  // cuts an airspace's name to fit.
+  // The label keeps an indent of half an "x" from its frame.
+  const int wide = std::max(1, QFontMetrics(font).horizontalAdvance('N'));
+  SetTopLineCharacters(static_cast<std::size_t>(std::max(1, (m_pField1->contentsRect().width() - wide / 2) / wide)));
 }

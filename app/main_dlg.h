@@ -3,9 +3,13 @@
 // screen. Its initialisation is the instrument's start-up sequence:
 //
 //   icon -> local time, once -> storage folder -> settings path -> logs
-//   -> settings -> full-screen size -> sensors (messages when missing)
+//   -> settings -> the airspace file, read on a thread of its own
+//   -> full-screen size -> sensors (messages when missing)
 //   -> GPS port and the acquisition thread
 //   -> messages: a missing sensor, logs that cannot be created
+//   -> once the airspace is read: it is checked from the next fix on, and
+//      what was skipped or could not be read is told, and a flight level
+//      judged without a barometer
 //
 // A sensor missing at start-up is looked for again every second and used
 // from the moment it comes. Logs that cannot be created or written are
@@ -18,7 +22,9 @@
 // the repaint requests and what goes wrong with the logs over to this
 // window's thread:
 // it leaves them under a mutex and rings an eventfd that this thread's
-// event loop watches, so it never touches a Qt object itself.
+// event loop watches, so it never touches a Qt object itself. The airspace
+// file's reader hands its airspaces over the same way. A tap on the top
+// line goes to the loop (an airspace warning there is acknowledged).
 // Closing the window (its close button, Escape, or a signal that ends the
 // program) stops and joins that thread before the port and the logs go away.
 // The barometer is sampled on a thread of its own, whose samples feed the
@@ -37,6 +43,7 @@
 #include <QIcon>
 #include <QString>
 
+#include "airspace/airspace_set.h"
 #include "app/takeover.h"
 #include "audio/audio_vario.h"
 #include "device/serial_port.h"
@@ -116,6 +123,8 @@ class CMainDlg : public QDialog, public InstrumentWindow {
  private:
   void StartAcquisition();
   void StopAcquisition();
+  void ReadAirspace();
+  void TakeAirspace();
   void OpenLogs(const LocalTime& start);
   void ShowLogProblem(const std::string& message);
   void SearchForLateSensors();
@@ -134,6 +143,8 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   std::unique_ptr<SysfsSensors> m_pSensors;
   std::unique_ptr<AcquisitionLoop> m_pLoop;
   std::unique_ptr<std::thread> m_pThread;
+  std::thread m_airspaceReader;
+  std::shared_ptr<const AirspaceSet> m_pAirspace;   // checked by every loop this window starts
   std::string m_strField1;   // top line (control 1002)
   std::string m_strField2;   // middle line (control 1001)
   std::string m_strField3;   // bottom line (control 1003)
@@ -159,6 +170,13 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   bool m_bTextsPending = false;
   bool m_bRepaintPending = false;
   std::vector<std::string> m_pendingLogProblems;   // from any thread, for the screen
+  // The airspace file as its reader thread left it, once read.
+  struct AirspaceRead {
+    std::shared_ptr<const AirspaceSet> airspaces;   // nullptr when none was loaded
+    std::vector<std::string> report;                 // the problems, then the summary
+    bool tell = false;                               // on the screen: something was skipped or unreadable
+  };
+  std::optional<AirspaceRead> m_pendingAirspace;
   int m_handOverBell = -1;
   QSocketNotifier* m_pHandOverNotifier = nullptr;
 

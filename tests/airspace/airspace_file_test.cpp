@@ -133,7 +133,7 @@ TEST(AirspaceFileTest, FromTheStorageFolder) {
 
   std::filesystem::create_directory(path);
   file = ReadAirspaceFile(path);
-  EXPECT_EQ(AirspaceReportLines(file, kAirspaceFileName), std::vector<std::string>{"airspace: cannot read Airspace.txt"});
+  EXPECT_EQ(AirspaceReportLines(file, kAirspaceFileName), std::vector<std::string>{"airspace: cannot read Airspace.txt (Is a directory)"});
   std::filesystem::remove(path);
 
   // With its byte-order mark and Windows line ends, and a point whose line

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include "base/flight_values.h"
 #include "base/settings_values.h"
 #include "display/panel_widget.h"
+#include "display/top_line.h"
 #include "logs/flight_logs.h"
 #include "logs/track_header.h"
 #include "settings/settings_file.h"
@@ -339,6 +341,102 @@ TEST_F(MainDlgTest, AnAlarmTakesTheTopLineAtOnceAndGivesItBack) {
   ASSERT_TRUE(gps.Send(Sentence("PFLAU,1,1,2,1,0,,0,,")));
   ASSERT_TRUE(WaitUntil([&] { return Text(dlg, 1) == "V  41"; }));
   EXPECT_FALSE(inverse());
+}
+
+// The airspace file is read beside the start: the GPS is already read and
+// recorded when what it skipped is told, once, with the note that flight
+// levels go by the GPS without a barometer. A file that cannot be read is
+// told; a missing one is not (the tests above have none).
+TEST_F(MainDlgTest, TheAirspaceFileIsReadBesideTheStartAndItsProblemsToldOnce) {
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3"));
+  PtyReceiver receiver;
+  Bind(7, receiver.Device());
+  const struct { bool folder; const char* text; QStringList told; } rows[] = {
+      {false, "AC D\nAN ONE\nAL GND\nAH FL50\nV X=48:07:02 N 011:31:00 E\nDC 1\n"
+              "AC D\nAN NO CEILING\nAL GND\nV X=48:00:00 N 011:00:00 E\nDC 1\n",
+       {"airspace: 1 loaded from Airspace.txt, 1 skipped\n"
+        "airspace: no barometer: flight levels are judged by the GPS altitude until one comes"}},
+      {true, "", {"airspace: cannot read Airspace.txt (Is a directory)"}},
+  };
+  for (const auto& row : rows) {
+    messages.clear();
+    fs::remove_all(storage / "Airspace.txt");
+    if (row.folder) {
+      fs::create_directory(storage / "Airspace.txt");
+    } else {
+      WriteFileBytes(storage / "Airspace.txt", row.text);
+    }
+    bool readingAtMessage = false;
+    const CMainDlg* shown = nullptr;
+    StartupEnvironment env = Environment();
+    env.showMessage = [&](QWidget*, const QString& text) {
+      messages.push_back(text);
+      readingAtMessage = shown->IsAcquisitionRunning();
+    };
+    CMainDlg dlg(nullptr, env);
+    shown = &dlg;
+    dlg.OnInitDialog();
+    EXPECT_EQ(messages, QStringList({"Not open sensor bar", "Not open sensor comp"}));
+    ASSERT_TRUE(WaitUntil([&] { return messages.size() == 3; }));
+    EXPECT_EQ(messages.mid(2), row.told);
+    EXPECT_TRUE(readingAtMessage);
+    WaitUntil([] { return false; }, 200ms);
+    EXPECT_EQ(messages.size(), 3) << "once";
+  }
+}
+
+// A warning on the screen from the GPS on the port to the top line: black
+// on white, cut to the line, the borders on the map; the pilot's tap on it
+// gives the line back to its field. Nothing is said of a file that was
+// read whole, with a barometer.
+TEST_F(MainDlgTest, AnAirspaceWarningTakesTheTopLineAndATapAcknowledgesIt) {
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,16,1, 3"));  // speed, airspace
+  // The fixes stand at 48:07.038 N 11:31.000 E heading 084 at 41 km/h: the
+  // area's west edge is 0.24' of longitude (300 m) ahead, 26 s away.
+  WriteFileBytes(storage / "Airspace.txt", "AC R\nAN ABCDEFGHIJKLMNOPQRSTUVWXYZ\nAL GND\nAH FL100\n"
+                                            "DP 48:08 N 011:31.24 E\nDP 48:08 N 011:32 E\n"
+                                            "DP 48:06 N 011:32 E\nDP 48:06 N 011:31.24 E\n");
+  SimSensorTree sensors(storage.Path());
+  sensors.UpdatePressure(545);
+  sensors.UpdateAttitude(84, 0, 90);
+  PtyReceiver gps;
+  Bind(7, gps.Device());
+  CMainDlg dlg(nullptr, Environment());
+  dlg.OnInitDialog();
+  dlg.setGeometry(0, 0, 480, 272);   // the instrument's screen
+  dlg.show();
+  const auto inverse = [&] { return dlg.FieldLabel(1)->styleSheet().contains("background: white"); };
+  const QImage empty = dlg.Panel()->grab().toImage();
+  ASSERT_TRUE(WaitUntil([&] { return dlg.FieldLabel(1)->width() == 480; }));
+  EXPECT_GE(TopLineCharacters(), 10u) << "capitals of the line's font on this screen (12 in DejaVu Sans)";
+  const QLabel* top = dlg.FieldLabel(1);
+  ASSERT_TRUE(gps.Send("\r\n" + FixSentences("100000")));
+  int second = 1;
+  ASSERT_TRUE(WaitUntil([&] {
+    gps.Send(FixSentences("10000" + std::to_string(second++ % 10)));
+    return Text(dlg, 1).startsWith("R ABCD");
+  }, 5s)) << Text(dlg, 1).toStdString();
+  EXPECT_TRUE(inverse());
+  const QString warning = Text(dlg, 1);
+  EXPECT_TRUE(warning.endsWith(" 26s") || warning.endsWith(" 25s")) << warning.toStdString();
+  EXPECT_EQ(static_cast<std::size_t>(warning.size()), TopLineCharacters()) << "the name cut to fit";
+  EXPECT_LE(QFontMetrics(top->font()).horizontalAdvance(warning), top->contentsRect().width())
+      << warning.toStdString();
+  EXPECT_TRUE(Text(dlg, 2).startsWith("As R 0.")) << Text(dlg, 2).toStdString();
+  ASSERT_TRUE(WaitUntil([&] {
+    gps.Send(FixSentences("10001" + std::to_string(second++ % 10)));
+    return dlg.Panel()->grab().toImage() != empty;
+  }, 8s)) << "the border on the map";
+
+  QMouseEvent tap(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                  Qt::NoModifier);
+  QApplication::sendEvent(dlg.FieldLabel(1), &tap);
+  ASSERT_TRUE(WaitUntil([&] { return Text(dlg, 1) == "V  41"; })) << "at once, without a fix";
+  EXPECT_FALSE(inverse());
+  ASSERT_TRUE(gps.Send(FixSentences("100030")));
+  WaitUntil([] { return false; }, 300ms);
+  EXPECT_EQ(Text(dlg, 1), "V  41") << "silenced";
+  for (const QString& message : messages) EXPECT_FALSE(message.startsWith("airspace")) << message.toStdString();
 }
 
 }  // namespace
