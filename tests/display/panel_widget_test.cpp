@@ -4,6 +4,7 @@
 
 #include "base/flight_values.h"
 #include "base/traffic.h"
+#include "display/map_borders.h"
 #include "tests/support/flight_test.h"
 
 namespace {
@@ -59,6 +60,20 @@ TEST_F(PanelWidgetTest, TrafficIsDrawnFromThePublishedPictureFilledWhileItAlarms
   PublishTraffic(traffic);
   image = Paint();
   EXPECT_TRUE(White(image, 86, 260));    // filled
+}
+
+// The airspace borders the loop last handed over: dashed, unlike the
+// grid's solid lines, and not past the map's edge.
+TEST_F(PanelWidgetTest, AirspaceBordersAreDashedAndStayOnTheMap) {
+  // An edge 300 m north of the pilot, 5 km each way: the row y = 274.
+  PublishMapBorders(std::make_shared<const MapBorders>(MapBorders{{{-5000, 300}, {5000, 300}, 0}}));
+  const QImage image = Paint();
+  int white = 0, dark = 0;
+  for (int x = 10; x < 135; ++x) (White(image, x, 274) ? white : dark) += 1;
+  EXPECT_GT(white, 50) << "drawn";
+  EXPECT_GT(dark, 30) << "dashed";
+  for (int x = 10; x < 135; ++x) EXPECT_TRUE(White(image, x, 295)) << "the grid solid, at " << x;
+  for (int x = 145; x < 160; ++x) EXPECT_FALSE(White(image, x, 274)) << "past the map, at " << x;
 }
 
 TEST_F(PanelWidgetTest, ThePanelScalesUniformlyAndCentresInItsWidget) {
