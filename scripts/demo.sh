@@ -2,8 +2,12 @@
 # Installs what is missing, builds, and runs the real instrument on a
 # simulated flight: a receiver on a pseudo-terminal and simulated sensors,
 # with traffic: four gliders fly with the pilot, and one crosses its path
-# 90 s into the flight, its collision alarm starting 18 s before.
-#   scripts/demo.sh [FILE.nmea]   a recorded stream in place of the simulated flight
+# 90 s into the flight, its collision alarm starting 18 s before; and
+# through a small restricted area (resources/demo-airspace.txt), whose
+# warning shows 6 s into the flight and clears after 83 s.
+#   scripts/demo.sh [--airspace FILE] [FILE.nmea]
+#     FILE.nmea        a recorded stream in place of the simulated flight
+#     --airspace FILE  your own OpenAir file, beside the demo's area
 # With a display the window opens (close it with Escape) and the flight
 # goes in real time, so that the audio vario sounds as it does in the air
 # (its fast vertical speed is measured on the instrument's own clock; the
@@ -13,6 +17,13 @@
 # ends with where the track log went and a short summary. Its storage
 # folder is build/demo/instrument; nothing else is touched.
 set -euo pipefail
+airspace=
+if [ "${1:-}" = --airspace ]; then
+  airspace=${2:-}
+  [ -f "$airspace" ] || { echo "demo: no airspace file '$airspace'" >&2; exit 1; }
+  airspace=$(realpath "$airspace")   # before the folder changes
+  shift 2
+fi
 cd "$(dirname "$0")/.."
 
 recording=${1:-}
@@ -30,6 +41,12 @@ cmake --install build/release --prefix "$storage" >/dev/null
 # COM7 at 9600; top line the vario, middle the distance to the thermal,
 # bottom the wind direction.
 printf 'COM7:, 9600,6,3,8,11,1, 3' | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
+# The demo's restricted area, then the pilot's own airspace if given (UTF-8
+# or Latin-1; a UTF-8 mark at its start dropped, as it is no longer there).
+{
+  cat resources/demo-airspace.txt
+  [ -z "$airspace" ] || sed '1s/^\xEF\xBB\xBF//' "$airspace"
+} >"$storage/Airspace.txt"
 
 wind="240,4"
 if [ -n "$recording" ]; then
@@ -37,6 +54,7 @@ if [ -n "$recording" ]; then
 else
   flight=(--wind "$wind" --duration 3600 --gaggle 4 --crossing 90)
   echo "demo: traffic: 4 gliders fly with the pilot; one crosses its path 90 s into the flight"
+  echo "demo: airspace: the flight passes through the restricted area R DEMO in its first minute"
 fi
 speed=10
 [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && speed=1

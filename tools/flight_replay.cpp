@@ -4,15 +4,20 @@
 // (Pilot.txt from the --out folder). With --print it shows the three
 // display lines of every GPRMC sentence, "top|middle|bottom", one line each
 // (a traffic alarm that starts between two fixes shows on the next one).
-// Traffic ages by the stream's own fix times, as it did in the air.
+// Traffic ages by the stream's own fix times, as it did in the air. With
+// an airspace file (--airspace, or Airspace.txt in the --out folder) each
+// warning's start, entry and end is printed as a line of its own, before
+// the display line of its fix.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "airspace/airspace_file.h"
 #include "base/program_version.h"
 #include "base/settings_values.h"
 #include "device/sensor_backend.h"
@@ -37,6 +42,10 @@ class ReplayWindow final : public InstrumentWindow {
   }
   void ShowAlarmChange(const FieldTexts&) override {}  // one line per fix
   void RequestRepaint() override {}
+  void TellAirspaceEvent(const std::string& line) override {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+  }
 
  private:
   bool m_bPrint;
@@ -45,6 +54,28 @@ class ReplayWindow final : public InstrumentWindow {
 int Fail(const std::string& message) {
   std::fprintf(stderr, "flight-replay: %s\n", message.c_str());
   return 1;
+}
+
+// The airspace file named, or the storage folder's; what it says goes to
+// standard error. False when a file named on the command line cannot be read.
+bool ReadAirspace(const ReplayOptions& options, const std::filesystem::path& storage,
+                  std::shared_ptr<const AirspaceSet>& airspaces) {
+  const std::filesystem::path path =
+      options.airspace.empty() ? storage / kAirspaceFileName : std::filesystem::path(options.airspace);
+  AirspaceFile file = ReadAirspaceFile(path);
+  if (!options.airspace.empty() && !file.readable) {
+    Fail("cannot read " + options.airspace + ": " + std::strerror(file.found ? file.error : ENOENT));
+    return false;
+  }
+  for (const std::string& line : AirspaceReportLines(file, path.string())) {
+    std::fprintf(stderr, "flight-replay: %s\n", line.c_str());
+  }
+  if (file.airspaces.empty()) return true;
+  airspaces = std::make_shared<const AirspaceSet>(std::move(file.airspaces));
+  if (!options.baroFromGps) {
+    std::fprintf(stderr, "flight-replay: airspace: no barometer: flight levels are judged by the GPS altitude\n");
+  }
+  return true;
 }
 
 }  // namespace
@@ -80,6 +111,8 @@ int main(int argc, char** argv) {
     // The storage folder is named in the handheld's backslash-separated form.
     return Fail("the storage folder " + g_strStorageFolder + " has a backslash in its path");
   }
+  std::shared_ptr<const AirspaceSet> airspaces;
+  if (!ReadAirspace(options, storage, airspaces)) return 1;
   // A replay can be run again, so its records need not be forced to disk
   // one by one: they are written in batches. Its header is the
   // instrument's, but for the barometer: a replay has none to name.
@@ -100,6 +133,7 @@ int main(int argc, char** argv) {
   AcquisitionOptions acquisition;
   acquisition.trafficClock = nullptr;  // the stream's own time
   AcquisitionLoop loop(recording, window, acquisition);
+  loop.SetAirspace(airspaces);
   GpsBarometer gpsBarometer(loop);
   if (options.baroFromGps) SetSensorBackend(&gpsBarometer);
   OpenSensors(nullptr);  // a replay has no sensor hardware to complain about

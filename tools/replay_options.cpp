@@ -86,6 +86,9 @@ std::string ParseReplayOptions(const std::vector<std::string>& args, ReplayOptio
       if (!takeValue() || !ParseFields(value, options.fields)) {
         return "--fields needs three codes TOP,MIDDLE,BOTTOM, for example 0,1,3";
       }
+    } else if (arg == "--airspace") {
+      if (!takeValue() || value.empty()) return "--airspace needs a file";
+      options.airspace = value;
     } else if (arg == "--baro") {
       if (!takeValue() || (value != "none" && value != "gps")) return "--baro is none or gps";
       options.baroFromGps = value == "gps";

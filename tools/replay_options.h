@@ -1,6 +1,7 @@
 // Command line of flight-replay:
 //   flight-replay [--out DIR] [--clock YYYY-MM-DDTHH:MM:SS]
-//                 [--fields TOP,MIDDLE,BOTTOM] [--baro none|gps] [--print] FILE
+//                 [--fields TOP,MIDDLE,BOTTOM] [--baro none|gps]
+//                 [--airspace FILE] [--print] FILE
 #pragma once
 
 #include <array>
@@ -16,6 +17,7 @@ struct ReplayOptions {
   std::array<int, 3> fields = {0, 1, 3}; // top, middle, bottom display-field codes
   bool baroFromGps = false;              // simulated barometer on the GPS altitude
   bool print = false;                    // print the display texts of every GPRMC
+  std::string airspace;                  // the airspace file; empty: Airspace.txt in outDir, if there
   bool help = false;
   bool version = false;
   std::string file;                      // the recorded NMEA stream, "-" for standard input
@@ -23,7 +25,7 @@ struct ReplayOptions {
 
 inline constexpr const char* kReplayUsage =
     "usage: flight-replay [--out DIR] [--clock YYYY-MM-DDTHH:MM:SS] "
-    "[--fields TOP,MIDDLE,BOTTOM] [--baro none|gps] [--print] FILE";
+    "[--fields TOP,MIDDLE,BOTTOM] [--baro none|gps] [--airspace FILE] [--print] FILE";
 
 // --help: what each option does (the manual page is made from it).
 inline constexpr const char* kReplayHelp =
@@ -32,6 +34,11 @@ inline constexpr const char* kReplayHelp =
     "flight instrument's own acquisition loop and write the IGC track log and\n"
     "the acceleration log it would have written in the air. Traffic from a\n"
     "collision-warning device in the stream ages by the stream's own fix times.\n"
+    "Each airspace warning's start, entry and end is printed on standard output\n"
+    "with the fix's UTC time, --print or not:\n"
+    "  12:35:19 airspace ahead 12s: R LF-R45   (whole seconds to its entry)\n"
+    "  12:35:31 airspace inside: R LF-R45\n"
+    "  12:36:02 airspace clear: R LF-R45\n"
     "\n"
     "Options:\n"
     "      --out DIR        the storage folder: the logs go to DIR/FlyData, and\n"
@@ -46,15 +53,18 @@ inline constexpr const char* kReplayHelp =
     "      --baro none|gps  none (default): no barometer, the vario reads 0;\n"
     "                       gps: a simulated barometer reporting the whole metres\n"
     "                       of the latest GGA altitude\n"
+    "      --airspace FILE  the pilot's OpenAir airspace file (default: Airspace.txt\n"
+    "                       in the --out folder, when there is one)\n"
     "      --print          one line per RMC sentence with the three display\n"
     "                       texts, top|middle|bottom; a traffic alarm holds\n"
-    "                       the top one (\"!3 10h 0.3 +20\") while it lasts\n"
+    "                       the top one (\"!3 10h 0.3 +20\") while it lasts, then\n"
+    "                       an airspace warning (\"R LF-R45 12s\", 12 characters)\n"
     "  -h, --help           show this help and exit\n"
     "      --version        show the version and exit\n"
     "\n"
-    "An error (unreadable FILE, a folder the logs cannot be created in, a log\n"
-    "record that could not be written) ends with a one-line message and exit\n"
-    "status 1; a bad option exits with status 2.\n";
+    "An error (unreadable FILE or airspace FILE, a folder the logs cannot be\n"
+    "created in, a log record that could not be written) ends with a one-line\n"
+    "message and exit status 1; a bad option exits with status 2.\n";
 
 // Fills `options` from the arguments (without the program name). Returns
 // an error message, or the empty text when the arguments are good.

@@ -49,6 +49,7 @@ TEST(FlightReplayTest, FailuresEndWithOneLineAndAnErrorStatus) {
   WriteFileBytes(tmp / "plain", "not a folder\n");
   WriteFileBytes(tmp / "fix.nmea", "$GPRMC,120000,A,4807.038,N,01131.000,E,,,,,*\n");
   const std::string fix = (tmp / "fix.nmea").string();
+  const std::string out = (tmp / "out").string();
   const std::tuple<std::vector<std::string>, int, std::string> cases[] = {  // args, status, message
       {{(tmp / "no-such.nmea").string()}, 1, "flight-replay: cannot read "},
       {{"--out", (tmp / "plain" / "card").string(), fix}, 1, "flight-replay: cannot create "},
@@ -57,6 +58,11 @@ TEST(FlightReplayTest, FailuresEndWithOneLineAndAnErrorStatus) {
       {{fix, "--fields", "1,,3x"}, 2, "flight-replay: --fields needs three codes"},
       {{"--clock", "2026-02-29T12:00:00", fix}, 2, "flight-replay: --clock '2026-02-29T12:00:00' is not a time"},
       {{fix, "--baro=GPS"}, 2, "flight-replay: --baro is none or gps"},
+      {{"--out", out, "--airspace", (tmp / "none.txt").string(), fix}, 1,
+       "flight-replay: cannot read " + (tmp / "none.txt").string() + ": No such file or directory"},
+      {{"--out", out, "--airspace", tmp.Path().string(), fix}, 1,
+       "flight-replay: cannot read " + tmp.Path().string() + ": Is a directory"},
+      {{fix, "--airspace"}, 2, "flight-replay: --airspace needs a file"},
       {{fix, fix}, 2, "flight-replay: more than one FILE"}};
   for (const auto& [args, status, message] : cases) {
     SCOPED_TRACE(::testing::PrintToString(args));
@@ -67,6 +73,48 @@ TEST(FlightReplayTest, FailuresEndWithOneLineAndAnErrorStatus) {
     EXPECT_TRUE(run.out.empty());
   }
   EXPECT_EQ(ReadFileBytes(tmp / "plain"), "not a folder\n");
+  EXPECT_FALSE(std::filesystem::exists(tmp / "out" / "FlyData")) << "no logs for an unreadable airspace file";
+}
+
+// The demonstration's flight (scripts/demo.sh's) through its restricted
+// area: each warning's start, entry and end a line of its own with the
+// fix's UTC time, --print or not; with --print before the display line of
+// its fix, whose top line shows the warning as the screen does. Without
+// --airspace the storage folder's Airspace.txt is read.
+TEST(FlightReplayTest, AirspaceWarningsAreToldWithTheTimeOfTheirFix) {
+  TempDir tmp;
+  const std::string nmea = (tmp / "demo.nmea").string();
+  const std::string sim =
+      std::string(FLIGHT_SIM_EXE) + " nmea --wind 240,4 --duration 150 --gaggle 4 --crossing 90 > '" + nmea + "'";
+  ASSERT_EQ(std::system(sim.c_str()), 0);
+  const std::string told = "12:00:06 airspace ahead 29s: R DEMO\n"
+                           "12:00:35 airspace inside: R DEMO\n"
+                           "12:01:23 airspace clear: R DEMO\n";
+  const RunResult run = RunReplay(tmp, {"--airspace", FLIGHT_DEMO_AIRSPACE, "--out", tmp.Path().string(), nmea});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, told);
+  EXPECT_NE(run.err.find("flight-replay: airspace: 1 loaded from " FLIGHT_DEMO_AIRSPACE ", 0 skipped\n"
+                         "flight-replay: airspace: no barometer: flight levels are judged by the GPS altitude\n"),
+            std::string::npos) << run.err;
+
+  WriteFileBytes(tmp / "Airspace.txt", ReadFileBytes(FLIGHT_DEMO_AIRSPACE));
+  const RunResult printed = RunReplay(tmp, {"--print", "--fields", "0,16,7", "--out", tmp.Path().string(), nmea});
+  ASSERT_EQ(printed.status, 0) << printed.err;
+  std::istringstream stream(printed.out);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  std::string events;
+  std::vector<std::string> shown;   // the display lines before and after each event
+  for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+    if (lines[i].find(" airspace ") == std::string::npos) continue;
+    events += lines[i] + "\n";
+    shown.push_back(lines[i - 1] + " / " + lines[i + 1]);
+  }
+  EXPECT_EQ(events, told);
+  EXPECT_EQ(shown, (std::vector<std::string>{"V  47|As R 0.4|T 120005 / R DEMO 29s|As R 0.4|T 120006",
+                                             "R DEMO 0s|As R 0.0|T 120034 / R DEMO in|As R in|T 120035",
+                                             "!2 2h 0.3 +5|As R 0.3|T 120122 / !3 2h 0.3 +5|As R 0.3|T 120123"}))
+      << "traffic first on the top line";
 }
 
 // A receiver's cold start: GGA sentences with an empty altitude while it has
