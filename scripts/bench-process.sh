@@ -10,6 +10,11 @@
 #   scripts/bench-process.sh        CPU=no skips the CPU figures
 #   scripts/bench-process.sh glide  the glide with "Sound" on alone (three
 #                                   minutes, one figure a minute)
+#   scripts/bench-process.sh glide --airspace
+#                                   the same with the airspace benchmarks'
+#                                   50 MB file as Airspace.txt (the glide
+#                                   flies through its region: the warnings
+#                                   it meets are counted by a replay)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh xvfb xauth x11-utils pulseaudio pulseaudio-utils libasound2-plugins
@@ -45,8 +50,19 @@ cpu() {  # cpu LABEL SOUND SIM-ARGS...: the program's CPU use over 60 s
       'BEGIN { printf "CPU %s: %.2f %% of one core\n", label, 100 * t / hz / 60 }'
 }
 if [ "${1:-}" = glide ]; then
+  label="in a glide, 1 Hz fixes, Sound on (silent)"
+  if [ "${2:-}" = --airspace ]; then
+    cmake --build build/release --target openair-file flight-replay >/dev/null
+    build/release/bench/openair-file "$storage/Airspace.txt" | sed 's/^/airspace file: /'
+    label="$label, with that airspace file"
+    # The minute measured is the flight's 5th to 65th second, in each run.
+    build/release/tools/flight-sim nmea --vertical -1:100000 --duration 66 >"$storage/glide.nmea"
+    events=$(build/release/tools/flight-replay --out "$storage/replay" --airspace "$storage/Airspace.txt" \
+               "$storage/glide.nmea" 2>/dev/null | awk '$1 >= "12:00:05" && / airspace (ahead|inside)/' | wc -l)
+    echo "airspace warnings started or entered in the minute measured (three beeps each): $events"
+  fi
   start_null_sink "$storage/pulse"
-  for _ in 1 2 3; do cpu "in a glide, 1 Hz fixes, Sound on (silent)" 1 --speed 1 --vertical -1:100000; done
+  for _ in 1 2 3; do cpu "$label" 1 --speed 1 --vertical -1:100000; done
   stop_null_sink
   exit 0
 fi
