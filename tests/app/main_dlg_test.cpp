@@ -344,7 +344,7 @@ TEST_F(MainDlgTest, AnAlarmTakesTheTopLineAtOnceAndGivesItBack) {
 }
 
 // The airspace file is read beside the start: the GPS is already read and
-// recorded when what it skipped is told, once, with the note that flight
+// recorded when what it skipped is told, once, and the note that flight
 // levels go by the GPS without a barometer. A file that cannot be read is
 // told; a missing one is not (the tests above have none).
 TEST_F(MainDlgTest, TheAirspaceFileIsReadBesideTheStartAndItsProblemsToldOnce) {
@@ -356,6 +356,8 @@ TEST_F(MainDlgTest, TheAirspaceFileIsReadBesideTheStartAndItsProblemsToldOnce) {
               "AC D\nAN NO CEILING\nAL GND\nV X=48:00:00 N 011:00:00 E\nDC 1\n",
        {"airspace: 1 loaded from Airspace.txt, 1 skipped\n"
         "airspace: no barometer: flight levels are judged by the GPS altitude until one comes"}},
+      {false, "AC D\nAN ONE\nAL GND\nAH FL50\nV X=48:07:02 N 011:31:00 E\nDC 1\n",
+       {"airspace: no barometer: flight levels are judged by the GPS altitude until one comes"}},
       {true, "", {"airspace: cannot read Airspace.txt (Is a directory)"}},
   };
   for (const auto& row : rows) {
