@@ -479,10 +479,10 @@ void CMainDlg::LayOut() {
   buttonFont.setPixelSize(std::max(8, static_cast<int>(kSetButton.h * uy) / 2));
   m_pSetButton->setFont(buttonFont);
 
-  // How many characters of an alarm the top line holds, counted as
-  // capitals N (wider than digits and most letters), for the loop that
-  // cuts an airspace's name to fit.
-  // The label keeps an indent of half an "x" from its frame.
+  // How many characters of an alarm the top line holds, counted in
+  // capitals N (wider than digits and most letters) after the label's
+  // indent of half an "x", for the loop that cuts an airspace's name to fit.
   const int wide = std::max(1, QFontMetrics(font).horizontalAdvance('N'));
-  SetTopLineCharacters(static_cast<std::size_t>(std::max(1, (m_pField1->contentsRect().width() - wide / 2) / wide)));
+  const int room = m_pField1->contentsRect().width() - wide / 2;
+  SetTopLineCharacters(static_cast<std::size_t>(std::max(1, room / wide)));
 }

@@ -280,7 +280,7 @@ void AcquisitionLoop::CheckAirspace(int elapsed) {
     beeps |= event.kind != AirspaceEventKind::kClear && !event.silenced;
   }
   if (beeps) RequestAirspaceBeeps();
-  m_airspaceTexts = m_airspace.Texts(TopLineCharacters());
+  if (m_window.ShowsFieldTexts()) m_airspaceTexts = m_airspace.Texts(TopLineCharacters());
 }
 
 void AcquisitionLoop::TakeTimeBase() {
