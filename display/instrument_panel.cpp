@@ -145,7 +145,7 @@ void DrawBorders(PaintContext& dc, const MapBorders& borders, double heading) {
     line.clear();
   };
   const BorderSegment* previous = nullptr;
-  bool previousWhole = false;  // the previous edge reached the map's edge uncut at its end
+  bool previousWhole = false;  // the previous edge was drawn to its end, uncut
   for (const BorderSegment& segment : borders) {
     MapXY a = OnMap(segment.from, cosHeading, sinHeading), b = OnMap(segment.to, cosHeading, sinHeading);
     const MapXY end = b;
