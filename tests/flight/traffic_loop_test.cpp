@@ -21,18 +21,13 @@ const std::string kQuietStatus = Sentence("PFLAU,2,1,2,1,0,,0,,");
 
 // The window as the loop sees it, telling texts of a fix from an alarm's
 // texts between fixes.
-class TrafficWindow : public RecordingWindow {
+class TrafficWindow : public LinesWindow {
  public:
-  void ShowFieldTexts(const FieldTexts& t) override {
-    lines.push_back(t.strField1 + (t.bTopInverse ? "*" : "") + "|" + t.strField2);
-    RecordingWindow::ShowFieldTexts(t);
-  }
   void ShowAlarmChange(const FieldTexts& t) override {
-    lines.push_back("at once: " + t.strField1 + (t.bTopInverse ? "*" : "") + "|" + t.strField2);
+    LinesWindow::ShowAlarmChange(t);
     levels.push_back(TrafficAlarmLevel());  // the speaker already has it
   }
   void RequestRepaint() override { ++repaints; }
-  std::vector<std::string> lines;
   std::vector<int> levels;
   int repaints = 0;
 };

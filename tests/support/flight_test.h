@@ -88,3 +88,18 @@ class RecordingWindow : public InstrumentWindow {
   std::vector<FieldTexts> shown;
   std::function<void()> onShow, onRepaint;
 };
+
+// The same, as lines of the top and middle texts: "top|middle" for each
+// fix ("*" after a top line black on white), "at once: top|middle" for an
+// alarm's texts between fixes.
+class LinesWindow : public RecordingWindow {
+ public:
+  void ShowFieldTexts(const FieldTexts& t) override {
+    lines.push_back(Line(t));
+    RecordingWindow::ShowFieldTexts(t);
+  }
+  void ShowAlarmChange(const FieldTexts& t) override { lines.push_back("at once: " + Line(t)); }
+  static std::string Line(const FieldTexts& t) { return t.strField1 + (t.bTopInverse ? "*" : "") + "|" + t.strField2; }
+
+  std::vector<std::string> lines;
+};
