@@ -27,8 +27,6 @@ struct FieldTexts {
 struct AirspaceTexts {
   std::string strEntry = "As --";
   std::string strWarning;
-
-  bool operator==(const AirspaceTexts&) const = default;
 };
 
 // Builds the three texts from the field codes g_nFieldSel1..3 (top, middle,

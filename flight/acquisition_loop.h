@@ -32,7 +32,6 @@
 #include "base/byte_source.h"
 #include "base/time_of_day.h"
 #include "display/display_texts.h"
-#include "display/top_line.h"
 #include "flight/airspace_watch.h"
 #include "flight/circle_wind.h"
 #include "flight/traffic_table.h"

@@ -59,5 +59,5 @@ class AirspaceWatch {
   std::optional<AirspaceWarnings> m_warnings;
   std::optional<double> m_takeoffGps;   // [m]
   double m_lastCheck_s = 0;
-  const std::vector<AirspaceEvent> m_none;
+  const std::vector<AirspaceEvent> m_none{};   // the events of a fix not judged
 };
