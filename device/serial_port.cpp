@@ -8,13 +8,13 @@
 #include <filesystem>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 
 #include "base/settings_values.h"
 #include "device/port_name.h"
+#include "device/serial_device.h"
 #include "device/serial_line.h"
 
 CSerialPort::CSerialPort() : m_hWake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
@@ -29,19 +29,8 @@ bool CSerialPort::Open(std::string_view name, int baud) {
   const std::filesystem::path device = PortDevicePath(name, g_strStorageFolder);
   if (device.empty()) return false;
 
-  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = OpenSerialDevice(device);
   if (fd < 0) return false;
-  // Only a terminal is a serial port (a link to a file or /dev/zero is
-  // refused). flock, unlike the terminal's own exclusive mode, holds
-  // against root as well.
-  if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return false;
-  }
-  // The terminal's own exclusive mode keeps out the programs that do not
-  // lock (a GPS daemon started on hot-plug, a terminal program), which
-  // would otherwise take bytes out of the stream.
-  ::ioctl(fd, TIOCEXCL);
   m_hPort = fd;
 
   // The port is tried even when the driver refuses a setting: the receiver
@@ -79,10 +68,7 @@ void CSerialPort::Close() {
 }
 
 void CSerialPort::CloseHandleNow() {
-  if (m_hPort != kInvalidHandle) {
-    ::ioctl(m_hPort, TIOCNXCL);  // the next program may open the receiver
-    ::close(m_hPort);            // also releases the lock
-  }
+  if (m_hPort != kInvalidHandle) CloseSerialDevice(m_hPort);
   m_hPort = kInvalidHandle;
 }
 

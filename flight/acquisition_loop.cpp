@@ -93,7 +93,8 @@ void AcquisitionLoop::PauseBeforeNextReopen() {
 // text longer than kMaxSentenceChars drops it; the first "*" marks where
 // the checksum begins, and when its two digits have come the sentence is
 // examined once, and only when the line brought it undamaged (the line
-// end, a second "*" or anything else up to the next "$" is dropped).
+// end, a second "*" or anything else up to the next "$" is dropped); such a
+// sentence is passed on, as it stands, first.
 // Here whole runs of bytes are taken at a time, with the same outcome
 // wherever the stream was cut into reads.
 void AcquisitionLoop::ProcessBytes(std::string_view bytes) {
@@ -138,7 +139,10 @@ void AcquisitionLoop::ProcessBytes(std::string_view bytes) {
       if (star != nullptr) m_nStar = sentence.size() - 1;
     } else if (sentence.size() == m_nStar + 3) {
       m_bInSentence = false;
-      if (NmeaChecksumMatches(sentence)) ExamineSentence(std::string_view(sentence).substr(0, m_nStar + 1));
+      if (NmeaChecksumMatches(sentence)) {
+        if (m_pSentenceSink != nullptr) m_pSentenceSink->PassOn(sentence);
+        ExamineSentence(std::string_view(sentence).substr(0, m_nStar + 1));
+      }
     }
   }
 }

@@ -30,6 +30,7 @@
 
 #include "base/acquisition_state.h"
 #include "base/byte_source.h"
+#include "base/sentence_sink.h"
 #include "base/time_of_day.h"
 #include "display/display_texts.h"
 #include "flight/airspace_watch.h"
@@ -106,6 +107,10 @@ class AcquisitionLoop {
   // acknowledged, at once. Wakes a blocked read. Safe from any thread.
   void TopLineTapped();
 
+  // Hands every whole sentence whose checksum matches, "$" to checksum, to
+  // `sink` as it comes (nullptr: to nobody). Set before the thread starts.
+  void PassSentencesTo(SentenceSink* sink) { m_pSentenceSink = sink; }
+
   const AcquisitionState& State() const { return m_state; }
   long long AcceptedFixes() const { return m_nAcceptedFixes; }
   // GGA sentences read so far whose altitude field held a number, and the
@@ -135,6 +140,7 @@ class AcquisitionLoop {
 
   ByteSource& m_port;
   InstrumentWindow& m_window;
+  SentenceSink* m_pSentenceSink = nullptr;
   AcquisitionOptions m_options;
   AcquisitionState m_state;
   FieldTexts m_texts;

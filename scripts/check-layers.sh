@@ -6,10 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-declare -A floor=([base]=0 [settings]=1 [device]=1 [audio]=1 [airspace]=1 [logs]=2 [display]=2 [flight]=3 [app]=4 [tools]=4)
+declare -A floor=([base]=0 [settings]=1 [device]=1 [audio]=1 [airspace]=1 [logs]=2 [display]=2 [output]=2 [flight]=3 [app]=4 [tools]=4)
 
 status=0
-for dir in base settings device audio airspace logs display flight app tools; do
+for dir in base settings device audio airspace logs display output flight app tools; do
   [ -d "$dir" ] || continue
   includes=$(grep -rhoE '^#include "[a-z_]+/' "$dir" --include='*.h' --include='*.cpp' || true)
   uses=$(sed -E 's/#include "([a-z_]+)\//\1/' <<<"$includes" | grep . | sort | uniq -c \

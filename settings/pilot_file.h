@@ -8,10 +8,9 @@
 //   Glider ID: D-1234
 //   Competition ID: AE
 //
-// Plain ASCII, UTF-8 or UTF-16 with its byte-order mark. Accented Latin
-// letters become their plain letter (Jürgen Łukasz Straße -> Jurgen Lukasz Strasse); any
-// other character that is not printable ASCII is dropped. A missing, empty
-// or unreadable file, or a line with no value, leaves that value empty.
+// Any encoding an editor saves, as settings/name_value_file.h reads it
+// (accented letters become plain ones). A missing, empty or unreadable
+// file, or a line with no value, leaves that value empty.
 #pragma once
 
 #include <filesystem>

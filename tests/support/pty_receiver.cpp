@@ -1,10 +1,12 @@
 #include "tests/support/pty_receiver.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 PtyReceiver::PtyReceiver() {
@@ -20,6 +22,21 @@ PtyReceiver::PtyReceiver() {
 
 bool PtyReceiver::Send(const std::string& bytes) {
   return ::write(m_master, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+}
+
+std::string PtyReceiver::Receive(std::size_t count, std::chrono::milliseconds deadline) {
+  std::string bytes;
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (bytes.size() < count) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    pollfd fd{m_master, POLLIN, 0};
+    if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0) break;
+    char buffer[512];
+    const ssize_t got = ::read(m_master, buffer, std::min(sizeof buffer, count - bytes.size()));
+    if (got <= 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  return bytes;
 }
 
 void PtyReceiver::Unplug() {

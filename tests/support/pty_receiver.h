@@ -3,6 +3,8 @@
 // receiver is unplugged.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <string>
 
 class PtyReceiver {
@@ -16,6 +18,9 @@ class PtyReceiver {
   int Line() const { return m_line; }   // the near side, held open by the receiver too
   // False when the bytes could not all be written at once (nobody reads).
   bool Send(const std::string& bytes);
+  // What the program under test wrote to the line: up to `count` bytes,
+  // waiting at most `deadline` for them.
+  std::string Receive(std::size_t count, std::chrono::milliseconds deadline = std::chrono::seconds(5));
   void Unplug();
 
  private:
