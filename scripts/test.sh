@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh xvfb xdotool libx11-dev
+scripts/install-deps.sh xvfb xdotool libx11-dev gpsd
 scripts/install-igc-parser.sh ||
   echo "test: igc-parser could not be installed: the end-to-end tests skip the IGC reader's check" >&2
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLIGHT_SANITIZE=ON
