@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -46,8 +47,9 @@ void NmeaOutput::Start(const OutputSettings& settings, MessageHandler onMessage)
   if (settings.serialPort != 0) {
     auto serial = std::make_unique<SerialOutput>(settings.serialPort, settings.serialRate);
     const int fd = serial->OpenLine();
+    const int error = errno;
     if (fd >= 0) serial->Use(fd);
-    else Report("Not open output " + serial->Name(), std::strerror(errno));
+    else Report("Not open output " + serial->Name(), std::strerror(error));
     std::lock_guard<std::mutex> lock(m_mutex);
     m_pSerial = std::move(serial);   // kept: tried again until it opens
   }

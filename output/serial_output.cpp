@@ -58,8 +58,7 @@ bool SerialOutput::Send(std::string_view line) {
       return false;
     case QueuedStream::Offer::kFirstQueued:
       return true;
-    case QueuedStream::Offer::kFull:
-      ++m_nDroppedLines;
+    case QueuedStream::Offer::kFull:   // the line is slower than the stream: this one is dropped
       return false;
     case QueuedStream::Offer::kFailed:
       m_bFailed = true;

@@ -44,8 +44,6 @@ class SerialOutput {
   // reads and throws away input, flushes, closes a line that failed.
   void Serve(const pollfd* fd);
 
-  std::size_t DroppedLines() const { return m_nDroppedLines; }
-
  private:
   void CloseLine();
 
@@ -54,5 +52,4 @@ class SerialOutput {
   std::size_t m_nQueueBytes;
   std::optional<QueuedStream> m_stream;
   bool m_bFailed = false;
-  std::size_t m_nDroppedLines = 0;
 };

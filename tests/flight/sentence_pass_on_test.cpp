@@ -114,13 +114,4 @@ TEST_F(SentencePassOnTest, RecordingsWithDamagedLinesPassOnExactlyTheirWholeVali
             WholeValidSentences(torture).size() + 40);
 }
 
-TEST_F(SentencePassOnTest, NoSinkNoneIsPassedOnAndTheFlightIsReadAsBefore) {
-  const std::string rmc = Sentence("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,,A");
-  MemoryByteSource source(rmc);
-  AcquisitionLoop loop(source, window);
-  loop.PassSentencesTo(nullptr);
-  loop.AcquisitionThreadProc();
-  EXPECT_EQ(window.shown.size(), 1u);
-}
-
 }  // namespace

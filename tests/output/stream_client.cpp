@@ -26,9 +26,13 @@ sockaddr_in Loopback(const char* address, int port) {
   return to;
 }
 
-int MillisecondsLeft(std::chrono::steady_clock::time_point end) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-  return static_cast<int>(std::max<long long>(0, left.count()));
+// The port a socket was bound to.
+int BoundPort(int fd) {
+  sockaddr_in at = Loopback("127.0.0.1", 0);
+  ::bind(fd, reinterpret_cast<const sockaddr*>(&at), sizeof at);
+  socklen_t length = sizeof at;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &length);
+  return ntohs(at.sin_port);
 }
 
 }  // namespace
@@ -40,36 +44,29 @@ StreamClient::StreamClient(int port, const char* address, int receiveBuffer)
   m_bConnected = ::connect(m_fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
 }
 
+StreamClient::~StreamClient() {
+  if (m_fd >= 0) ::close(m_fd);
+}
+
 bool StreamClient::ReadAvailable() {
   char buffer[4096];
-  for (;;) {
-    const ssize_t count = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
-    if (count > 0) {
-      m_received.append(buffer, static_cast<std::size_t>(count));
-      continue;
-    }
-    if (count == 0 || (errno != EAGAIN && errno != EINTR)) m_bClosedByServer = true;
-    return !m_bClosedByServer;
+  ssize_t count = 0;
+  while ((count = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {
+    m_received.append(buffer, static_cast<std::size_t>(count));
   }
+  if (count == 0 || (errno != EAGAIN && errno != EINTR)) m_bClosed = true;
+  return !m_bClosed;
 }
 
 const std::string& StreamClient::ReadLines(std::size_t lines, std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
-  while (static_cast<std::size_t>(std::count(m_received.begin(), m_received.end(), '\n')) < lines) {
+  while (static_cast<std::size_t>(std::count(m_received.begin(), m_received.end(), '\n')) < lines &&
+         std::chrono::steady_clock::now() < end) {
     pollfd fd{m_fd, POLLIN, 0};
-    if (::poll(&fd, 1, MillisecondsLeft(end)) <= 0 || !ReadAvailable()) break;
+    ::poll(&fd, 1, 10);
+    if (!ReadAvailable()) break;
   }
   return m_received;
-}
-
-bool StreamClient::ClosedByServer(std::chrono::milliseconds deadline) {
-  const auto end = std::chrono::steady_clock::now() + deadline;
-  while (!m_bClosedByServer) {
-    pollfd fd{m_fd, POLLIN, 0};
-    if (::poll(&fd, 1, MillisecondsLeft(end)) <= 0) return false;
-    ReadAvailable();
-  }
-  return true;
 }
 
 bool StreamClient::Send(std::string_view bytes) {
@@ -79,30 +76,19 @@ bool StreamClient::Send(std::string_view bytes) {
 void StreamClient::Abort() {
   const linger reset{1, 0};
   ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-  Close();
-}
-
-void StreamClient::Close() {
-  if (m_fd >= 0) ::close(m_fd);
+  ::close(m_fd);
   m_fd = -1;
 }
 
-DatagramListener::DatagramListener() : m_fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
-  sockaddr_in at = Loopback("127.0.0.1", 0);
-  ::bind(m_fd, reinterpret_cast<const sockaddr*>(&at), sizeof at);
-  socklen_t length = sizeof at;
-  ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&at), &length);
-  m_nPort = ntohs(at.sin_port);
-}
+DatagramListener::DatagramListener() : m_fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)), m_nPort(BoundPort(m_fd)) {}
 
 DatagramListener::~DatagramListener() { ::close(m_fd); }
 
-std::string DatagramListener::Receive(std::chrono::milliseconds deadline) {
+std::string DatagramListener::Receive() {
   pollfd fd{m_fd, POLLIN, 0};
-  if (::poll(&fd, 1, static_cast<int>(deadline.count())) <= 0) return {};
   char buffer[2048];
-  const ssize_t count = ::recv(m_fd, buffer, sizeof buffer, 0);
-  return count > 0 ? std::string(buffer, static_cast<std::size_t>(count)) : std::string();
+  const ssize_t count = ::poll(&fd, 1, 5000) > 0 ? ::recv(m_fd, buffer, sizeof buffer, 0) : 0;
+  return std::string(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
 }
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
@@ -116,12 +102,9 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds d
 
 int FreeTcpPort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in at = Loopback("127.0.0.1", 0);
-  ::bind(fd, reinterpret_cast<const sockaddr*>(&at), sizeof at);
-  socklen_t length = sizeof at;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &length);
+  const int port = BoundPort(fd);
   ::close(fd);
-  return ntohs(at.sin_port);
+  return port;
 }
 
 std::size_t OpenDescriptors() {

@@ -1,6 +1,5 @@
-// An app's end of the instrument's NMEA stream on the loopback: a TCP
-// client that reads what comes, a UDP listener, and the process's own
-// descriptors and heap, to tell that nothing leaks.
+// An app's end of the instrument's NMEA stream on the loopback, and the
+// process's own descriptors and heap, to tell that nothing leaks.
 #pragma once
 
 #include <chrono>
@@ -13,54 +12,47 @@ using namespace std::chrono_literals;
 
 class StreamClient {
  public:
-  // Connects to `address`:`port` (IPv4); `receiveBuffer` > 0 shrinks the
-  // socket's receive buffer first (a client that stops reading fills sooner).
+  // Connects to `address`:`port`; `receiveBuffer` > 0 shrinks the socket's
+  // receive buffer first (a client that stops reading is full sooner).
   explicit StreamClient(int port, const char* address = "127.0.0.1", int receiveBuffer = 0);
-  ~StreamClient() { Close(); }
+  ~StreamClient();
   StreamClient(const StreamClient&) = delete;
   StreamClient& operator=(const StreamClient&) = delete;
 
   bool Connected() const { return m_bConnected; }
   int Fd() const { return m_fd; }
-  // Reads until `lines` line ends have come in all, the server closes or
-  // `deadline` passes; everything read so far.
-  const std::string& ReadLines(std::size_t lines, std::chrono::milliseconds deadline = 10s);
-  // Reads whatever is there now, without waiting; false once the server has closed.
+  // Reads what has come, without waiting; false once the server has closed.
   bool ReadAvailable();
-  // True when the server closes the connection within `deadline`.
-  bool ClosedByServer(std::chrono::milliseconds deadline = 10s);
-  bool Send(std::string_view bytes);
+  // Reads until `lines` line ends have come in all, the server closes or
+  // `deadline` passes.
+  const std::string& ReadLines(std::size_t lines, std::chrono::milliseconds deadline = 10s);
+  bool Closed() const { return m_bClosed; }
   const std::string& Received() const { return m_received; }
-  // Leaves with a reset, as a phone that loses the network.
-  void Abort();
-  void Close();
+  bool Send(std::string_view bytes);
+  void Abort();   // leaves with a reset, as a phone that loses the network
 
  private:
-  int m_fd = -1;
+  int m_fd;
   bool m_bConnected = false;
-  bool m_bClosedByServer = false;
+  bool m_bClosed = false;
   std::string m_received;
 };
 
-// A UDP socket on the loopback that the datagrams are sent to.
+// A UDP socket on the loopback for the datagrams.
 class DatagramListener {
  public:
   DatagramListener();
   ~DatagramListener();
   int Port() const { return m_nPort; }
-  // The next datagram, or "" when none comes within `deadline`.
-  std::string Receive(std::chrono::milliseconds deadline = 5s);
+  std::string Receive();   // the next datagram, "" when none comes within 5 s
 
  private:
-  int m_fd = -1;
+  int m_fd;
   int m_nPort = 0;
 };
 
 // Waits until `condition` holds, at most `deadline`; whether it does.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s);
-
-// A port on the loopback that nothing listens on now.
-int FreeTcpPort();
-
+int FreeTcpPort();               // a loopback port nothing listens on now
 std::size_t OpenDescriptors();   // entries in /proc/self/fd
 std::size_t LiveHeapBytes();     // allocated and not freed, sanitizers' allocators too
