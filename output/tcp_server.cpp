@@ -154,7 +154,9 @@ void TcpServer::CloseFinished() {
 void TcpServer::AcceptWaiting() {
   for (;;) {
     const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) return;   // none waiting (or no descriptor left: tried at the next wake)
+    // None waiting. (A process out of descriptors would find the next one
+    // waiting at once; the instrument holds far fewer than its 1024.)
+    if (fd < 0) return;
     ++m_nConnections;
     if (m_clients.size() >= kMaxClients) {
       ::close(fd);
