@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 
