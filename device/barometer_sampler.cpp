@@ -32,10 +32,11 @@ std::optional<BarometerSample> BarometerSampler::Take(const Read& read) {
   // the middle of the reading is the best guess of when the air was
   // measured.
   const Clock::time_point before = Clock::now();
-  const std::optional<double> pressure = read();
+  const std::optional<BarometerReading> reading = read();
   const Clock::time_point after = Clock::now();
-  if (!pressure) return std::nullopt;
-  return BarometerSample{before + (after - before) / 2, PressureAltitude(*pressure)};
+  if (!reading) return std::nullopt;
+  return BarometerSample{before + (after - before) / 2, PressureAltitude(reading->pressure_hPa),
+                         reading->pressure_hPa, reading->temperature_C};
 }
 
 void BarometerSampler::Run() {

@@ -16,14 +16,22 @@
 // Pressure altitude in the standard atmosphere (1013.25 hPa at 0 m) [m].
 double PressureAltitude(double pressure_hPa);
 
+// One reading of the barometer.
+struct BarometerReading {
+  double pressure_hPa = 0;              // static pressure
+  std::optional<double> temperature_C;  // the sensor's own, where it gives one
+};
+
 struct BarometerSample {
   std::chrono::steady_clock::time_point time;  // the middle of the reading
   double altitude = 0;  // [m] pressure altitude, at the sensor's full resolution
+  double pressure_hPa = 0;
+  std::optional<double> temperature_C;
 };
 
 class BarometerSampler {
  public:
-  using Read = std::function<std::optional<double>()>;  // one reading [hPa]
+  using Read = std::function<std::optional<BarometerReading>()>;
   using Sink = std::function<void(const BarometerSample&)>;
   static constexpr std::chrono::microseconds kPeriod{20000};  // 50 Hz
 

@@ -26,6 +26,8 @@ constexpr double kMinPressure_kPa = 3.0;      // about 24 km up
 constexpr double kMaxPressure_kPa = 120.0;    // below the deepest valley
 constexpr double kMaxField_gauss = 100.0;
 constexpr double kMaxAcceleration_g = 64.0;
+constexpr double kMinTemperature_C = -60.0;   // beyond any sensor's range
+constexpr double kMaxTemperature_C = 125.0;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -128,9 +130,11 @@ void SysfsSensors::CloseBarometer() {
 }
 
 void SysfsSensors::ClosePressureChannel() {
-  if (m_pressure.value >= 0) ::close(m_pressure.value);
+  if (m_pressure.pressure.fd >= 0) ::close(m_pressure.pressure.fd);
+  if (m_pressure.temperature && m_pressure.temperature->fd >= 0) ::close(m_pressure.temperature->fd);
   if (m_pressure.folder >= 0) ::close(m_pressure.folder);
   m_pressure = {};
+  m_lastTemperature_C.reset();
 }
 
 // Read fifty times a second, so on the kernel's sysfs each reading is one
@@ -140,17 +144,21 @@ void SysfsSensors::ClosePressureChannel() {
 // (a simulated tree, whose writer puts a new file in place of the old a
 // hundred times a second) is opened for each reading, so that the newest
 // is read and the old ones go with their writer.
+ssize_t SysfsSensors::ReadValueFile(const ValueFile& file, char* buffer, std::size_t size) const {
+  if (m_pressure.kernelFiles) return ::pread(file.fd, buffer, size, 0);
+  const int fd = ::openat(m_pressure.folder, file.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  const ssize_t count = ::read(fd, buffer, size);
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return count;
+}
+
 std::optional<double> SysfsSensors::ReadPressure_hPa() {
   if (m_pressure.folder < 0 && !FindPressureChannelAgain()) return std::nullopt;
   char buffer[64];
-  ssize_t count = -1;
-  if (m_pressure.kernelFiles) {
-    count = ::pread(m_pressure.value, buffer, sizeof buffer, 0);
-  } else if (const int fd = ::openat(m_pressure.folder, PressureFileName(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-             fd >= 0) {
-    count = ::read(fd, buffer, sizeof buffer);
-    ::close(fd);
-  }
+  const ssize_t count = ReadValueFile(m_pressure.pressure, buffer, sizeof buffer);
   // Gone: the driver let the device go (ENODEV), or its file was removed.
   if (count < 0 && (errno == ENODEV || errno == ENOENT)) {
     LosePressureChannel();
@@ -159,13 +167,33 @@ std::optional<double> SysfsSensors::ReadPressure_hPa() {
   if (count <= 0 || static_cast<std::size_t>(count) == sizeof buffer) return std::nullopt;
   const std::optional<double> value = ParseNumber(std::string_view(buffer, static_cast<std::size_t>(count)));
   if (!value) return std::nullopt;
-  const double kPa = m_pressure.processed ? *value : (*value + m_pressure.offset) * m_pressure.scale;
+  const double kPa = (*value + m_pressure.pressure.offset) * m_pressure.pressure.scale;
   if (kPa < kMinPressure_kPa || kPa > kMaxPressure_kPa) return std::nullopt;
   return kPa * 10.0;
 }
 
-const char* SysfsSensors::PressureFileName() const {
-  return m_pressure.processed ? "in_pressure_input" : "in_pressure_raw";
+std::optional<double> SysfsSensors::ReadTemperature_C() const {
+  if (!m_pressure.temperature) return std::nullopt;
+  char buffer[64];
+  const ssize_t count = ReadValueFile(*m_pressure.temperature, buffer, sizeof buffer);
+  if (count <= 0 || static_cast<std::size_t>(count) == sizeof buffer) return std::nullopt;
+  const std::optional<double> value = ParseNumber(std::string_view(buffer, static_cast<std::size_t>(count)));
+  if (!value) return std::nullopt;
+  const double celsius = (*value + m_pressure.temperature->offset) * m_pressure.temperature->scale / 1000.0;
+  if (celsius < kMinTemperature_C || celsius > kMaxTemperature_C) return std::nullopt;
+  return celsius;
+}
+
+std::optional<BarometerReading> SysfsSensors::ReadBarometer() {
+  const std::optional<double> pressure = ReadPressure_hPa();
+  if (!pressure) return std::nullopt;
+  // After the pressure: the sample's time is that of its pressure.
+  const auto now = std::chrono::steady_clock::now();
+  if (now >= m_nextTemperatureRead) {
+    m_nextTemperatureRead = now + kTemperatureInterval;
+    m_lastTemperature_C = ReadTemperature_C();
+  }
+  return BarometerReading{*pressure, m_lastTemperature_C};
 }
 
 // The barometer has gone (its driver unbound, or its folder removed): it
@@ -183,27 +211,42 @@ bool SysfsSensors::FindPressureChannelAgain() {
   return FindPressureChannel();
 }
 
+// `file.name` holds the channel ("in_pressure"); on return its value's
+// file, its factors and, on sysfs, the file held open.
+bool SysfsSensors::OpenValueFile(ValueFile& file) const {
+  const fs::path device = m_barometerDevice;
+  const std::string channel = file.name;
+  file.name = channel + "_input";
+  if (::faccessat(m_pressure.folder, file.name.c_str(), F_OK, 0) != 0) {
+    file.name = channel + "_raw";
+    const std::optional<Factors> factors = ChannelFactors(device, channel, channel);
+    if (!factors) return false;
+    file.offset = factors->offset;
+    file.scale = factors->scale;
+  }
+  if (!m_pressure.kernelFiles) return true;
+  file.fd = ::openat(m_pressure.folder, file.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  return file.fd >= 0;
+}
+
 bool SysfsSensors::OpenPressureChannel(const std::filesystem::path& device) {
   ClosePressureChannel();
-  PressureChannel channel;
-  channel.processed = Exists(device / "in_pressure_input");
-  if (!channel.processed) {
-    const std::optional<Factors> factors = ChannelFactors(device, "in_pressure", "in_pressure");
-    if (!factors) return false;
-    channel.offset = factors->offset;
-    channel.scale = factors->scale;
-  }
-  channel.folder = ::open(device.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (channel.folder < 0) return false;
-  m_pressure = channel;
+  m_pressure.folder = ::open(device.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (m_pressure.folder < 0) return false;
   struct statfs where {};
-  m_pressure.kernelFiles = ::fstatfs(channel.folder, &where) == 0 && where.f_type == SYSFS_MAGIC;
-  if (!m_pressure.kernelFiles) return true;
-  m_pressure.value = ::openat(channel.folder, PressureFileName(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (m_pressure.value < 0) {
+  m_pressure.kernelFiles = ::fstatfs(m_pressure.folder, &where) == 0 && where.f_type == SYSFS_MAGIC;
+  m_barometerDevice = device;
+  m_pressure.pressure.name = "in_pressure";
+  if (!OpenValueFile(m_pressure.pressure)) {
     ClosePressureChannel();
     return false;
   }
+  // A temperature that cannot be read leaves the pressure as good.
+  ValueFile temperature{"in_temp"};
+  if ((Exists(device / "in_temp_input") || Exists(device / "in_temp_raw")) && OpenValueFile(temperature)) {
+    m_pressure.temperature = temperature;
+  }
+  m_nextTemperatureRead = {};
   return true;
 }
 
@@ -214,7 +257,6 @@ bool SysfsSensors::FindPressureChannel() {
     if (!OpenPressureChannel(device) || !ReadPressure_hPa()) continue;
     ChooseFinestOversampling(device);
     if (!OpenPressureChannel(device)) continue;
-    m_barometerDevice = device;
     return true;
   }
   ClosePressureChannel();
@@ -224,7 +266,7 @@ bool SysfsSensors::FindPressureChannel() {
 bool SysfsSensors::OpenBarometer() {
   CloseBarometer();
   if (!FindPressureChannel()) return false;
-  const BarometerSampler::Read read = [this] { return ReadPressure_hPa(); };
+  const BarometerSampler::Read read = [this] { return ReadBarometer(); };
   const std::optional<BarometerSample> first = BarometerSampler::Take(read);
   if (!first) {
     ClosePressureChannel();
@@ -359,10 +401,14 @@ void SysfsSensors::GSensor(float& first, float& second, float& third) {
 }
 
 bool SysfsSensors::OpenBattery() {
-  m_nBatteryLevel.reset();
+  m_nBatteryLevel = SystemBatteryPercent(m_root);
+  return m_nBatteryLevel.has_value();
+}
+
+std::optional<int> SystemBatteryPercent(const std::filesystem::path& root) {
   std::vector<fs::path> supplies;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(m_root / "class/power_supply", error)) {
+  for (const auto& entry : fs::directory_iterator(root / "class/power_supply", error)) {
     supplies.push_back(entry.path());
   }
   std::sort(supplies.begin(), supplies.end());
@@ -373,10 +419,9 @@ bool SysfsSensors::OpenBattery() {
     if (!capacity || *capacity < 0 || *capacity > 100 || *capacity != std::floor(*capacity)) {
       continue;
     }
-    m_nBatteryLevel = static_cast<int>(*capacity);
-    return true;
+    return static_cast<int>(*capacity);
   }
-  return false;
+  return std::nullopt;
 }
 
 int SysfsSensors::BatteryLevel() { return m_nBatteryLevel.value_or(0); }

@@ -8,7 +8,11 @@
 //                 in_pressure_scale, (raw + offset) * scale [kPa]. Once
 //                 open it is sampled on a thread of its own (see
 //                 barometer_sampler.h) at the finest oversampling its
-//                 driver offers (in_pressure_oversampling_ratio).
+//                 driver offers (in_pressure_oversampling_ratio). Its
+//                 own temperature, where the device gives one
+//                 (in_temp_input, or in_temp_raw with its offset and
+//                 scale [milli deg C]), is read once a kTemperatureInterval
+//                 and goes with every sample until the next.
 //   compass       the first IIO device with in_magn_{x,y,z}_raw [gauss after
 //                 scale], and the first with in_accel_{x,y,z}_raw [m/s^2
 //                 after scale]; both must be there and readable. A scale
@@ -40,6 +44,8 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
+#include <sys/types.h>
 
 #include "device/barometer_sampler.h"
 #include "device/sensor_backend.h"
@@ -55,6 +61,9 @@ class SysfsSensors final : public SensorBackend {
   SysfsSensors& operator=(const SysfsSensors&) = delete;
 
   static constexpr std::chrono::seconds kSearchInterval{1};
+  // The air in the instrument warms and cools over minutes; a reading of
+  // the temperature may cost the sensor a conversion of its own.
+  static constexpr std::chrono::seconds kTemperatureInterval{1};
 
   // Finds the barometer, sets its oversampling and starts sampling it.
   bool OpenBarometer() override;
@@ -80,22 +89,31 @@ class SysfsSensors final : public SensorBackend {
   struct Vector {
     double x, y, z;
   };
-  // The barometer's pressure channel as found at its opening.
+  // A channel's value file on the barometer's device: <channel>_input, or
+  // <channel>_raw with the factors found at the opening.
+  struct ValueFile {
+    std::string name;
+    int fd = -1;                   // held open on sysfs
+    double offset = 0, scale = 1;  // value = (raw + offset) * scale
+  };
+  // The barometer's channels as found at its opening.
   struct PressureChannel {
     int folder = -1;            // the device's folder, held open (O_PATH)
-    int value = -1;             // its pressure file, held open on sysfs
-    bool kernelFiles = false;   // on sysfs: the file stays the same for the device's life
-    bool processed = true;      // in_pressure_input, else in_pressure_raw
-    double offset = 0, scale = 1;  // of the raw value
+    bool kernelFiles = false;   // on sysfs: the files stay the same for the device's life
+    ValueFile pressure;         // [kPa]
+    std::optional<ValueFile> temperature;   // [milli deg C]
   };
   bool FindPressureChannel();
   bool FindPressureChannelAgain();
   bool OpenPressureChannel(const std::filesystem::path& device);
-  const char* PressureFileName() const;
+  bool OpenValueFile(ValueFile& file) const;
+  ssize_t ReadValueFile(const ValueFile& file, char* buffer, std::size_t size) const;
   void LosePressureChannel();
   void ClosePressureChannel();
   void CloseBarometer();
   std::optional<double> ReadPressure_hPa();
+  std::optional<double> ReadTemperature_C() const;
+  std::optional<BarometerReading> ReadBarometer();
   bool FindCompass();
   bool FindCompassAgain();
   std::optional<Vector> ReadField();
@@ -109,6 +127,8 @@ class SysfsSensors final : public SensorBackend {
   PressureChannel m_pressure;
   std::filesystem::path m_barometerDevice;
   std::chrono::steady_clock::time_point m_nextSearch{};
+  std::optional<double> m_lastTemperature_C;
+  std::chrono::steady_clock::time_point m_nextTemperatureRead{};
   std::string m_strBarometerName;
   std::filesystem::path m_magnetometer;   // IIO device folders, empty until found
   std::filesystem::path m_accelerometer;
@@ -125,6 +145,10 @@ class SysfsSensors final : public SensorBackend {
 // A ratio that cannot be set (the program may not write to sysfs) leaves
 // the driver's own.
 std::optional<int> ChooseFinestOversampling(const std::filesystem::path& device);
+
+// The charge [%] of the battery that powers the system (as OpenBattery
+// finds it under `root`, standing for /sys) read now; from any thread.
+std::optional<int> SystemBatteryPercent(const std::filesystem::path& root);
 
 // The sysfs the sensors are read from: "<storageFolder>/sys" when that
 // folder exists (a simulated sensor tree laid out like the kernel's), else

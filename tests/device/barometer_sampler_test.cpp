@@ -8,6 +8,9 @@
 #include <cmath>
 #include <filesystem>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -116,8 +119,8 @@ TEST_F(BarometerSamplerTest, AReplacedFileIsReadAndABarometerBoundAgainIsFoundUn
 TEST_F(BarometerSamplerTest, FailedReadingsAreNoSamplesAndTheEndIsTheEnd) {
   std::atomic<int> reads{0};
   {
-    BarometerSampler sampler([&]() -> std::optional<double> {
-      return ++reads % 2 ? std::optional<double>(1013.25) : std::nullopt;
+    BarometerSampler sampler([&]() -> std::optional<BarometerReading> {
+      return ++reads % 2 ? std::optional<BarometerReading>({1013.25, std::nullopt}) : std::nullopt;
     }, Sink(), 1ms);
     ASSERT_TRUE(Eventually([&] { return reads >= 20; }));
     ASSERT_TRUE(sampler.Latest());
@@ -129,6 +132,67 @@ TEST_F(BarometerSamplerTest, FailedReadingsAreNoSamplesAndTheEndIsTheEnd) {
   usleep(20000);
   EXPECT_EQ(reads, readsAtEnd);
   EXPECT_EQ(Samples().size(), samplesAtEnd);
+}
+
+// Each sample carries the static pressure besides its altitude, and the
+// sensor's temperature where its device gives one (milli deg C, processed
+// or raw with offset and scale); a temperature that cannot be read is
+// none, and leaves the pressure as good.
+TEST_F(BarometerSamplerTest, ASampleCarriesThePressureAndTheTemperatureWhereTheDeviceGivesOne) {
+  using Files = std::vector<std::pair<std::string, std::string>>;
+  const struct {
+    Files files;
+    double pressure_hPa;
+    std::optional<double> temperature_C;
+  } cases[] = {
+      {{{"in_pressure_input", "70.109"}, {"in_temp_input", "21375"}}, 701.09, 21.375},
+      {{{"in_pressure_raw", "89876"}, {"in_pressure_scale", "0.001"}, {"in_temp_raw", "2500"},
+        {"in_temp_offset", "-500"}, {"in_temp_scale", "10"}}, 898.76, 20.0},
+      {{{"in_pressure_input", "101.325"}, {"in_temp_input", "-12500"}}, 1013.25, -12.5},
+      {{{"in_pressure_input", "101.325"}}, 1013.25, std::nullopt},
+      {{{"in_pressure_input", "101.325"}, {"in_temp_input", "warm"}}, 1013.25, std::nullopt},
+      {{{"in_pressure_input", "101.325"}, {"in_temp_input", "200000"}}, 1013.25, std::nullopt},
+      {{{"in_pressure_input", "101.325"}, {"in_temp_raw", "25"}, {"in_temp_scale", "x"}}, 1013.25, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.files));
+    fs::remove_all(device);
+    fs::create_directories(device);
+    for (const auto& [name, content] : c.files) WriteFileBytes(device / name, content + "\n");
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      samples.clear();
+    }
+    SysfsSensors sensors(sys.Path(), Sink(), 5ms);
+    ASSERT_TRUE(sensors.OpenBarometer());
+    ASSERT_TRUE(Eventually([&] { return !Samples().empty(); }));
+    const BarometerSample sample = Samples().back();
+    EXPECT_NEAR(sample.pressure_hPa, c.pressure_hPa, 1e-9);
+    EXPECT_NEAR(sample.altitude, PressureAltitude(c.pressure_hPa), 1e-9);
+    ASSERT_EQ(sample.temperature_C.has_value(), c.temperature_C.has_value());
+    if (c.temperature_C) {
+      EXPECT_NEAR(*sample.temperature_C, *c.temperature_C, 1e-9);
+    }
+  }
+}
+
+// The temperature is read once a second, not with every pressure: a
+// conversion of its own would take the place of a pressure reading.
+TEST_F(BarometerSamplerTest, TheTemperatureIsReadOnceASecond) {
+  Pressure("101.325");
+  WriteFileBytes(device / "in_temp_input", "20000\n");
+  SysfsSensors sensors(sys.Path(), Sink(), 5ms);
+  ASSERT_TRUE(sensors.OpenBarometer());
+  ASSERT_TRUE(Eventually([&] { return !Samples().empty(); }));
+  WriteFileBytes(device / "in_temp_input", "30000\n");
+  const auto changed = std::chrono::steady_clock::now();
+  ASSERT_TRUE(Eventually([&] { return Samples().back().temperature_C == 30.0; }, 3));
+  const auto seen = std::chrono::steady_clock::now();
+  EXPECT_LE(seen - changed, SysfsSensors::kTemperatureInterval + 200ms);
+  std::size_t old = 0, fresh = 0;
+  for (const BarometerSample& sample : Samples()) (sample.temperature_C == 20.0 ? old : fresh) += 1;
+  EXPECT_GT(old, 10u) << "the samples of the second before kept the temperature read at its start";
+  EXPECT_GT(fresh, 0u);
 }
 
 TEST_F(BarometerSamplerTest, TheFinestOversamplingTheDriverOffersIsSet) {

@@ -1,47 +1,15 @@
 #include "output/lk8ex1.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <sstream>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/lk8ex1_reading.h"
+
 namespace {
 
-// The sentence read back as an app reads it, from its text alone: fields
-// between "$LK8EX1," and ",*", the checksum over everything between "$"
-// and "*".
-struct Decoded {
-  long pressure, altitude, vario, temperature, battery;
-};
-
-::testing::AssertionResult Decode(const std::string& sentence, Decoded& out) {
-  if (sentence.rfind("$LK8EX1,", 0) != 0) return ::testing::AssertionFailure() << "no $LK8EX1: " << sentence;
-  const std::size_t star = sentence.find('*');
-  if (star == std::string::npos || star + 3 != sentence.size() || sentence[star - 1] != ',') {
-    return ::testing::AssertionFailure() << "not ...,*hh: " << sentence;
-  }
-  int sum = 0;
-  for (std::size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(sentence[i]);
-  char expected[3];
-  std::snprintf(expected, sizeof expected, "%02X", sum);
-  if (sentence.substr(star + 1) != expected) {
-    return ::testing::AssertionFailure() << "checksum " << sentence.substr(star + 1) << " for " << expected;
-  }
-  std::vector<long> fields;
-  std::stringstream text(sentence.substr(8, star - 9));
-  for (std::string field; std::getline(text, field, ',');) {
-    char* end = nullptr;
-    fields.push_back(std::strtol(field.c_str(), &end, 10));
-    if (field.empty() || *end != '\0') return ::testing::AssertionFailure() << "field \"" << field << "\"";
-  }
-  if (fields.size() != 5) return ::testing::AssertionFailure() << fields.size() << " fields";
-  out = {fields[0], fields[1], fields[2], fields[3], fields[4]};
-  return ::testing::AssertionSuccess();
-}
+using Decoded = Lk8ex1Fields;
 
 TEST(Lk8ex1Test, EachFieldInItsUnitWholeAndChecked) {
   // legend, values, then pressure [Pa], altitude, vario [cm/s], temperature [C], battery
@@ -56,7 +24,7 @@ TEST(Lk8ex1Test, EachFieldInItsUnitWholeAndChecked) {
   };
   for (const auto& [legend, values, expected] : cases) {
     Decoded got{};
-    ASSERT_TRUE(Decode(Lk8ex1Sentence(values), got)) << legend;
+    ASSERT_TRUE(ReadLk8ex1(Lk8ex1Sentence(values), got)) << legend;
     EXPECT_EQ(std::tie(got.pressure, got.altitude, got.vario, got.temperature, got.battery),
               std::tie(expected.pressure, expected.altitude, expected.vario, expected.temperature,
                        expected.battery))
