@@ -27,13 +27,18 @@ void NmeaOutput::Report(const std::string& message, const std::string& reason) c
   if (m_onMessage) m_onMessage(message);
 }
 
-void NmeaOutput::Start(const OutputSettings& settings, MessageHandler onMessage) {
-  if (!settings.SendsAnywhere() || m_thread.joinable()) return;
+void NmeaOutput::Start(const OutputSettings& settings, MessageHandler onMessage, const ServerSockets& handed) {
+  if (m_thread.joinable() || !settings.tcpPort) CloseSockets(handed);
+  if (m_thread.joinable() || !settings.SendsAnywhere()) return;
   m_settings = settings;
   m_onMessage = std::move(onMessage);
+  m_bStop = false;
   if (settings.tcpPort) {
     auto tcp = std::make_unique<TcpServer>();
-    if (const int error = tcp->Listen(*settings.tcpPort, settings.tcpAddress)) {
+    const int error = tcp->Adopt(handed, *settings.tcpPort, settings.tcpAddress)
+                          ? 0
+                          : tcp->Listen(*settings.tcpPort, settings.tcpAddress);
+    if (error) {
       Report("Not open output TCP " + std::to_string(*settings.tcpPort),
              error > 0 ? std::strerror(error) : "no local address " + settings.tcpAddress);
     } else {
@@ -70,7 +75,11 @@ void NmeaOutput::OpenUdp(const std::string& host, int port, const std::string& t
   m_pUdp = std::move(udp);
 }
 
-void NmeaOutput::Stop() {
+void NmeaOutput::Stop() { Release(false); }
+
+ServerSockets NmeaOutput::Release() { return Release(true); }
+
+ServerSockets NmeaOutput::Release(bool handOver) {
   m_bSending.store(false);
   if (m_thread.joinable()) {
     m_bStop = true;
@@ -78,9 +87,11 @@ void NmeaOutput::Stop() {
     m_thread.join();
   }
   std::lock_guard<std::mutex> lock(m_mutex);
+  const ServerSockets handed = handOver && m_pTcp ? m_pTcp->Release() : ServerSockets{};
   m_pTcp.reset();
   m_pUdp.reset();
   m_pSerial.reset();
+  return handed;
 }
 
 void NmeaOutput::PassOn(std::string_view sentence) {

@@ -26,10 +26,10 @@
 #include <thread>
 
 #include "base/sentence_sink.h"
+#include "output/tcp_server.h"
 #include "settings/output_file.h"
 
 class SerialOutput;
-class TcpServer;
 class UdpOutput;
 
 class NmeaOutput final : public SentenceSink {
@@ -52,11 +52,18 @@ class NmeaOutput final : public SentenceSink {
   // (with the reason on standard error); the others go on. The messages
   // come from this call, except that of a UDP host given by name, which is
   // looked up on the output thread and reported from there. A serial line
-  // that is not there yet is tried again until it is. Call once.
-  void Start(const OutputSettings& settings, MessageHandler onMessage);
+  // that is not there yet is tried again until it is. `handed`: the TCP
+  // server's sockets that the run before handed over (see Release), served
+  // on where Output.txt still names that server, else closed.
+  void Start(const OutputSettings& settings, MessageHandler onMessage, const ServerSockets& handed = {});
 
   // Closes everything and joins the thread; PassOn sends nothing after it.
   void Stop();
+  // Stops as Stop does, but keeps the TCP server's sockets open across exec
+  // for the run that takes the flight over (TcpServer::Release), and
+  // returns them: the apps stay connected, and those that connect meanwhile
+  // wait in the listening socket's backlog. Start may follow again.
+  ServerSockets Release();
 
   // `sentence` from "$" to its checksum, without a line end: sent with CR LF.
   // Never blocks. Safe from any thread; costs one atomic load before Start.
@@ -71,6 +78,7 @@ class NmeaOutput final : public SentenceSink {
   bool UdpOpen() const;
 
  private:
+  ServerSockets Release(bool handOver);
   void Report(const std::string& message, const std::string& reason) const;
   void OpenUdp(const std::string& host, int port, const std::string& target);
   void Run();

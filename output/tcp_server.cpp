@@ -4,11 +4,13 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -21,16 +23,17 @@ void SetOption(int fd, int level, int name, int value) {
   ::setsockopt(fd, level, name, &value, sizeof value);
 }
 
-// A socket listening on the address `info`, or -1 with errno set.
-int ListenOn(const sockaddr* address, socklen_t length) {
-  const int fd = ::socket(address->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+// A socket listening on `address`, or -1 with errno set.
+int ListenOn(const sockaddr_storage& address, socklen_t length) {
+  const auto* any = reinterpret_cast<const sockaddr*>(&address);
+  const int fd = ::socket(any->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   // A restarted instrument takes its port back at once, though the old
   // connections linger in the kernel; a second listener is still refused.
   SetOption(fd, SOL_SOCKET, SO_REUSEADDR, 1);
   // All addresses: IPv4 clients too, on the same socket.
-  if (address->sa_family == AF_INET6) SetOption(fd, IPPROTO_IPV6, IPV6_V6ONLY, 0);
-  if (::bind(fd, address, length) != 0 || ::listen(fd, kListenBacklog) != 0) {
+  if (any->sa_family == AF_INET6) SetOption(fd, IPPROTO_IPV6, IPV6_V6ONLY, 0);
+  if (::bind(fd, any, length) != 0 || ::listen(fd, kListenBacklog) != 0) {
     const int error = errno;
     ::close(fd);
     errno = error;
@@ -39,7 +42,91 @@ int ListenOn(const sockaddr* address, socklen_t length) {
   return fd;
 }
 
+struct Endpoint {
+  sockaddr_storage address{};
+  socklen_t length = 0;
+};
+
+// Where a server on `port` of the local `address` listens, in the order to
+// try: all addresses are IPv6's any (which takes IPv4 too), then IPv4's for
+// a kernel without IPv6. None for an address that cannot be used.
+std::vector<Endpoint> Endpoints(int port, const std::string& address) {
+  std::vector<Endpoint> endpoints;
+  if (address.empty()) {
+    Endpoint any6{{}, sizeof(sockaddr_in6)};
+    auto* six = reinterpret_cast<sockaddr_in6*>(&any6.address);
+    six->sin6_family = AF_INET6;
+    six->sin6_addr = in6addr_any;
+    six->sin6_port = htons(static_cast<uint16_t>(port));
+    Endpoint any4{{}, sizeof(sockaddr_in)};
+    auto* four = reinterpret_cast<sockaddr_in*>(&any4.address);
+    four->sin_family = AF_INET;
+    four->sin_addr.s_addr = htonl(INADDR_ANY);
+    four->sin_port = htons(static_cast<uint16_t>(port));
+    return {any6, any4};
+  }
+  addrinfo hints{};
+  hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | AI_PASSIVE;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (::getaddrinfo(address.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return endpoints;
+  Endpoint one{{}, found->ai_addrlen};
+  std::memcpy(&one.address, found->ai_addr, found->ai_addrlen);
+  ::freeaddrinfo(found);
+  return {one};
+}
+
+// Whether the socket `fd` is bound where `endpoint` says (port 0: any).
+bool BoundTo(int fd, const Endpoint& endpoint) {
+  sockaddr_storage bound{};
+  socklen_t length = sizeof bound;
+  if (::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) != 0) return false;
+  const int family = endpoint.address.ss_family;
+  if (bound.ss_family != family) return false;
+  if (family == AF_INET6) {
+    const auto& a = reinterpret_cast<const sockaddr_in6&>(bound);
+    const auto& b = reinterpret_cast<const sockaddr_in6&>(endpoint.address);
+    return (b.sin6_port == 0 || a.sin6_port == b.sin6_port) &&
+           std::memcmp(&a.sin6_addr, &b.sin6_addr, sizeof a.sin6_addr) == 0;
+  }
+  const auto& a = reinterpret_cast<const sockaddr_in&>(bound);
+  const auto& b = reinterpret_cast<const sockaddr_in&>(endpoint.address);
+  return (b.sin_port == 0 || a.sin_port == b.sin_port) && a.sin_addr.s_addr == b.sin_addr.s_addr;
+}
+
+void KeepAcrossExec(int fd, bool keep) { ::fcntl(fd, F_SETFD, keep ? 0 : FD_CLOEXEC); }
+
+// A socket taken over, made as this server's own are: closed on exec, and
+// never waited on (an accept or a send that blocked would hold the lock
+// the senders need).
+void TakeOver(int fd) {
+  KeepAcrossExec(fd, false);
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
+
+// Whether `fd` is a TCP socket that listens (or one connected to a peer):
+// a descriptor handed over by number may have been lost on the way (a run
+// that started anew in between), and its number taken by another file.
+bool IsStreamSocket(int fd, bool listening) {
+  int type = 0, accepting = 0;
+  socklen_t length = sizeof type;
+  if (fd < 0 || ::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0 || type != SOCK_STREAM) return false;
+  length = sizeof accepting;
+  if (::getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &accepting, &length) != 0) return false;
+  if (listening) return accepting == 1;
+  sockaddr_storage peer{};
+  length = sizeof peer;
+  return accepting == 0 && ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+}
+
 }  // namespace
+
+void CloseSockets(const ServerSockets& sockets) {
+  for (const int fd : sockets.clients) {
+    if (IsStreamSocket(fd, false)) ::close(fd);
+  }
+  if (IsStreamSocket(sockets.listener, true)) ::close(sockets.listener);
+}
 
 TcpServer::~TcpServer() {
   for (const auto& client : m_clients) ::close(client->stream.Fd());
@@ -47,29 +134,49 @@ TcpServer::~TcpServer() {
 }
 
 int TcpServer::Listen(int port, const std::string& address) {
-  if (address.empty()) {
-    sockaddr_in6 any6{};
-    any6.sin6_family = AF_INET6;
-    any6.sin6_addr = in6addr_any;
-    any6.sin6_port = htons(static_cast<uint16_t>(port));
-    m_listenFd = ListenOn(reinterpret_cast<const sockaddr*>(&any6), sizeof any6);
-    if (m_listenFd >= 0 || errno != EAFNOSUPPORT) return m_listenFd >= 0 ? 0 : errno;
-    sockaddr_in any4{};   // a kernel without IPv6
-    any4.sin_family = AF_INET;
-    any4.sin_addr.s_addr = htonl(INADDR_ANY);
-    any4.sin_port = htons(static_cast<uint16_t>(port));
-    m_listenFd = ListenOn(reinterpret_cast<const sockaddr*>(&any4), sizeof any4);
-    return m_listenFd >= 0 ? 0 : errno;
+  const std::vector<Endpoint> endpoints = Endpoints(port, address);
+  if (endpoints.empty()) return -1;
+  for (const Endpoint& endpoint : endpoints) {
+    m_listenFd = ListenOn(endpoint.address, endpoint.length);
+    // Another address only where the kernel has no IPv6.
+    if (m_listenFd >= 0 || errno != EAFNOSUPPORT) break;
   }
-  addrinfo hints{};
-  hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | AI_PASSIVE;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(address.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return -1;
-  m_listenFd = ListenOn(found->ai_addr, found->ai_addrlen);
-  const int error = m_listenFd >= 0 ? 0 : errno;
-  ::freeaddrinfo(found);
-  return error;
+  return m_listenFd >= 0 ? 0 : errno;
+}
+
+ServerSockets TcpServer::Release() {
+  ServerSockets handed{std::exchange(m_listenFd, -1), {}};
+  if (handed.listener >= 0) KeepAcrossExec(handed.listener, true);
+  for (const auto& client : m_clients) {
+    const int fd = client->stream.Fd();
+    if (client->bGone || client->bStuck || client->stream.HasQueued()) {
+      ::close(fd);
+      continue;
+    }
+    KeepAcrossExec(fd, true);
+    handed.clients.push_back(fd);
+  }
+  m_clients.clear();
+  return handed;
+}
+
+bool TcpServer::Adopt(const ServerSockets& handed, int port, const std::string& address) {
+  const std::vector<Endpoint> endpoints = Endpoints(port, address);
+  const bool same = IsStreamSocket(handed.listener, true) &&
+                    std::any_of(endpoints.begin(), endpoints.end(),
+                                [&](const Endpoint& endpoint) { return BoundTo(handed.listener, endpoint); });
+  if (!same) {
+    CloseSockets(handed);
+    return false;
+  }
+  m_listenFd = handed.listener;
+  TakeOver(m_listenFd);
+  for (const int fd : handed.clients) {
+    if (!IsStreamSocket(fd, false)) continue;
+    TakeOver(fd);
+    m_clients.push_back(std::make_unique<Client>(fd));
+  }
+  return true;
 }
 
 int TcpServer::Port() const {

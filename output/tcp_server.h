@@ -15,6 +15,16 @@
 
 #include "output/queued_stream.h"
 
+// A server's sockets handed from one run of the program to the next
+// across exec: the listening socket and the clients it serves.
+struct ServerSockets {
+  int listener = -1;
+  std::vector<int> clients;
+  bool operator==(const ServerSockets&) const = default;
+};
+// Closes those of `sockets` that are still what they were (see Adopt).
+void CloseSockets(const ServerSockets& sockets);
+
 class TcpServer {
  public:
   // Clients served at once; one more is accepted and closed at once.
@@ -36,6 +46,17 @@ class TcpServer {
   // used) of why not.
   int Listen(int port, const std::string& address);
   int Port() const;   // the port listened on, 0 before
+
+  // Hands the sockets over to a run that takes over by exec: the listening
+  // one, whose backlog keeps the apps that connect meanwhile, and the
+  // clients with nothing queued (each at a line's end), all kept open
+  // across exec; the other clients are closed. The server is empty after.
+  ServerSockets Release();
+  // Serves with `handed` where its listening socket is the one Listen(port,
+  // address) would make (port 0: any); otherwise closes them
+  // (CloseSockets) and returns false. A number that is no such socket (one
+  // lost on the way, whose number another file has taken) is left alone.
+  bool Adopt(const ServerSockets& handed, int port, const std::string& address);
 
   // Sends `line` to every client. True when the serving thread must look
   // again: a client has bytes queued for the first time or is to be dropped.

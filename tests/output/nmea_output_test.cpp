@@ -1,7 +1,9 @@
 #include "output/nmea_output.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,7 +20,7 @@
 
 #include "base/settings_values.h"
 #include "output/tcp_server.h"
-#include "tests/output/stream_client.h"
+#include "tests/support/stream_client.h"
 #include "tests/support/flight_test.h"
 #include "tests/support/pty_receiver.h"
 #include "tests/support/temp_dir.h"
@@ -235,6 +237,65 @@ TEST_F(NmeaOutputTest, TheSerialLineIsOpenedAgainAfterAFailureAsTheGpsPortIs) {
   output.PassOn(Numbered(3));
   EXPECT_EQ(line->Receive(kLineBytes), Numbered(3) + "\r\n");
   EXPECT_TRUE(Messages().empty());
+}
+
+bool KeptAcrossExec(int fd) { return (::fcntl(fd, F_GETFD) & FD_CLOEXEC) == 0; }
+
+// A run that hands the flight over to a new one by exec hands its server
+// over: the listening socket, whose backlog keeps an app that connects
+// meanwhile, and the apps at a line's end, which stay connected and go on
+// with the next line; an app with bytes still waiting for it is closed, so
+// nobody gets a cut line. A new run whose Output.txt names another server
+// closes what it was handed.
+TEST_F(NmeaOutputTest, AServerHandedToTheNextRunKeepsItsAppsAndTakesThoseThatConnectMeanwhile) {
+  TcpServer server;
+  ASSERT_EQ(server.Listen(0, "127.0.0.1"), 0);
+  const int port = server.Port();
+  StreamClient reading(port), stuck(port, "127.0.0.1", 4096);
+  std::vector<pollfd> fds;
+  ASSERT_TRUE(WaitFor([&] {
+    fds.clear();
+    server.AddPollFds(fds);
+    ::poll(fds.data(), fds.size(), 10);
+    server.Serve(fds.data());
+    return server.Clients() == 2;
+  }));
+  int n = 0;
+  for (bool queued = false; !queued; ++n) {   // until the stuck app has bytes waiting
+    queued = server.Send(Numbered(n) + "\r\n");
+    reading.ReadAvailable();
+    ASSERT_LT(n, 2000);
+  }
+  ServerSockets handed = server.Release();
+  ASSERT_EQ(handed.clients.size(), 1u);
+  EXPECT_TRUE(KeptAcrossExec(handed.listener) && KeptAcrossExec(handed.clients[0]));
+  // A number whose socket was lost on the way, taken by another file: not
+  // the server's to use or close.
+  const int other = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  handed.clients.push_back(other);
+  EXPECT_TRUE(stuck.ReadLines(SIZE_MAX, 2s).size() < std::size_t(n) * kLineBytes && stuck.Closed());
+  StreamClient meanwhile(port);
+
+  OutputSettings settings;
+  settings.tcpPort = port;
+  settings.tcpAddress = "127.0.0.1";
+  output.Start(settings, nullptr, handed);
+  ASSERT_EQ(output.TcpPort(), port);
+  EXPECT_FALSE(KeptAcrossExec(handed.listener));
+  ASSERT_TRUE(WaitFor([&] { return output.TcpClients() == 2; }));
+  for (int next = n; next < n + 10; ++next) output.PassOn(Numbered(next));
+  EXPECT_EQ(reading.ReadLines(n + 10), Lines(0, n + 10));
+  EXPECT_EQ(meanwhile.ReadLines(10), Lines(n, n + 10));
+
+  settings.tcpAddress.clear();   // all addresses now: another server
+  settings.tcpPort = FreeTcpPort();
+  NmeaOutput next;
+  ServerSockets again = output.Release();
+  again.clients.push_back(other);
+  next.Start(settings, nullptr, again);
+  EXPECT_TRUE(reading.ReadLines(SIZE_MAX, 2s).size() == (n + 10) * kLineBytes && reading.Closed());
+  EXPECT_EQ(next.TcpPort(), *settings.tcpPort);
+  EXPECT_EQ(::close(other), 0) << "left open";
 }
 
 TEST_F(NmeaOutputTest, NothingNamedOpensNothing) {

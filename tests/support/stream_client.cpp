@@ -1,4 +1,4 @@
-#include "tests/output/stream_client.h"
+#include "tests/support/stream_client.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
