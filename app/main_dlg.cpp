@@ -131,8 +131,9 @@ CMainDlg::~CMainDlg() {
   SetLogErrorHandler(nullptr);
   if (m_pSensors) {
     SetSensorBackend(nullptr);
-    m_pSensors.reset();   // stops the barometer's sampling before the fast vario goes
+    m_pSensors.reset();   // stops the barometer's sampling before the feed goes
   }
+  m_output.Stop();
   SetSettingsMessageHook(nullptr);
   delete m_pHandOverNotifier;
   if (m_handOverBell >= 0) ::close(m_handOverBell);
@@ -185,12 +186,14 @@ void CMainDlg::OnInitDialog() {
     setGeometry(screen->availableGeometry());
   }
 
+  // The output first: the apps get the stream from the first sentence on.
+  QStringList outputMessages;
+  StartOutput(m_env.takeover ? std::exchange(m_env.takeover->output, {}) : ServerSockets{}, outputMessages);
   if (!g_strStorageFolder.empty()) {
+    const std::filesystem::path root = SensorRoot(g_strStorageFolder);
+    m_pBarometerFeed = std::make_unique<BarometerFeed>(&m_output, [root] { return SystemBatteryPercent(root); });
     m_pSensors = std::make_unique<SysfsSensors>(
-        SensorRoot(g_strStorageFolder), [this](const BarometerSample& sample) {
-          const double seconds = std::chrono::duration<double>(sample.time.time_since_epoch()).count();
-          PublishFastVario(m_fastVario.Add(seconds, sample.altitude));
-        });
+        root, [feed = m_pBarometerFeed.get()](const BarometerSample& sample) { feed->Add(sample); });
     SetSensorBackend(m_pSensors.get());
   }
   QStringList sensorMessages;
@@ -218,8 +221,40 @@ void CMainDlg::OnInitDialog() {
   // instrument started at power-on may have nobody to tap OK before
   // take-off (a board without a compass would otherwise record nothing).
   // Logs that could not be created are told the same way, by the message
-  // their opening has queued.
-  for (const QString& message : sensorMessages) m_env.showMessage(this, message);
+  // their opening has queued, and so are the outputs that did not open.
+  TakeOutputMessages(outputMessages);
+  for (const QString& message : sensorMessages + outputMessages) m_env.showMessage(this, message);
+}
+
+// Output.txt's outputs, opened; what is wrong with the file goes into
+// `messages`, and so do the outputs that do not open now (those found out
+// later, on the output's thread, are handed over).
+void CMainDlg::StartOutput(const ServerSockets& handed, QStringList& messages) {
+  if (g_strStorageFolder.empty()) return CloseSockets(handed);
+  const OutputFile file = LoadOutputFile(std::filesystem::path(g_strStorageFolder) / kOutputFileName);
+  for (const std::string& problem : file.problems) messages.push_back(QString::fromStdString(problem));
+  m_outputSettings = file.settings;
+  RestartOutput(handed);
+  if (!m_outputSettings.SendsAnywhere()) return;
+  m_pOutputTick = new QTimer(this);
+  connect(m_pOutputTick, &QTimer::timeout, this, [this] {
+    if (m_pBarometerFeed) m_pBarometerFeed->Tick(std::chrono::steady_clock::now());
+  });
+  m_pOutputTick->start(1000);
+}
+
+void CMainDlg::RestartOutput(const ServerSockets& handed) {
+  m_output.Start(m_outputSettings, [this](std::string_view message) {
+    std::lock_guard<std::mutex> lock(m_handOverMutex);
+    m_pendingOutputMessages.emplace_back(message);
+    RingHandOver();
+  }, handed);
+}
+
+void CMainDlg::TakeOutputMessages(QStringList& messages) {
+  std::lock_guard<std::mutex> lock(m_handOverMutex);
+  for (const std::string& message : m_pendingOutputMessages) messages.push_back(QString::fromStdString(message));
+  m_pendingOutputMessages.clear();
 }
 
 // A national file of 50 MB takes a few tenths of a second to read: it is
@@ -319,8 +354,9 @@ void CMainDlg::HandOverFlight() {
   StopAcquisition();   // between two fixes: both logs end with whole records
   m_audio.Stop();
   Takeover next;
-  if (g_fileTrack.IsOpen() && g_fileAccel.IsOpen()) next = {g_fileTrack.Path(), g_fileAccel.Path(), -1};
+  if (g_fileTrack.IsOpen() && g_fileAccel.IsOpen()) next = {g_fileTrack.Path(), g_fileAccel.Path(), -1, {}};
   next.gpsPort = m_port.Release();
+  next.output = m_output.Release();
   CloseFlightLogs();
   const int error = m_env.handOver(next);
   // Still here: this run goes on without the screen.
@@ -328,6 +364,7 @@ void CMainDlg::HandOverFlight() {
                std::strerror(error));
   m_env.takeover = next;
   if (!next.track.empty()) ContinueFlightLogs(next.track, next.accel);
+  RestartOutput(std::exchange(m_env.takeover->output, {}));
   StartAcquisition();
   m_audio.Start();
 }
@@ -347,6 +384,7 @@ void CMainDlg::StartAcquisition() {
   m_nBaudInUse = baud;
   m_pLoop = std::make_unique<AcquisitionLoop>(m_port, *this, m_env.acquisition);
   if (m_pAirspace) m_pLoop->SetAirspace(m_pAirspace);
+  m_pLoop->PassSentencesTo(&m_output);
   AcquisitionLoop* loop = m_pLoop.get();
   m_pThread = std::make_unique<std::thread>([loop] { loop->AcquisitionThreadProc(); });
 }
@@ -407,6 +445,8 @@ void CMainDlg::TakeHandOver() {
   static_cast<void>(taken);
   bool texts = false, repaint = false, airspace = false;
   std::vector<std::string> logProblems;
+  QStringList outputMessages;
+  TakeOutputMessages(outputMessages);
   {
     std::lock_guard<std::mutex> lock(m_handOverMutex);
     logProblems.swap(m_pendingLogProblems);
@@ -425,6 +465,7 @@ void CMainDlg::TakeHandOver() {
   if (texts && m_bFlightToHandOver) HandOverFlight();   // a fix has just been recorded
   if (airspace) TakeAirspace();
   for (const std::string& problem : logProblems) ShowLogProblem(problem);
+  for (const QString& message : outputMessages) m_env.showMessage(this, message);
 }
 
 void CMainDlg::ShowStoredTexts() {

@@ -4,9 +4,9 @@
 //
 //   icon -> local time, once -> storage folder -> settings path -> logs
 //   -> settings -> the airspace file, read on a thread of its own
-//   -> full-screen size -> sensors (messages when missing)
-//   -> GPS port and the acquisition thread
-//   -> messages: a missing sensor, logs that cannot be created
+//   -> full-screen size -> NMEA output (Output.txt)
+//   -> sensors (messages when missing) -> GPS port and the acquisition thread
+//   -> messages: a missing sensor, the output's, logs that cannot be created
 //   -> once the airspace is read: it is checked from the next fix on, and
 //      what was skipped or could not be read is told, and a flight level
 //      judged without a barometer
@@ -28,7 +28,11 @@
 // Closing the window (its close button, Escape, or a signal that ends the
 // program) stops and joins that thread before the port and the logs go away.
 // The barometer is sampled on a thread of its own, whose samples feed the
-// fast vario that the audio vario plays on another.
+// fast vario that the audio vario plays on another, and the $LK8EX1
+// sentence of the NMEA output, which also passes on every sentence of the
+// GPS port (output/nmea_output.h). An output that cannot be opened is told
+// as a missing sensor is; one found out later on the output's own thread
+// comes through the same hand-over as the texts.
 #pragma once
 
 #include <functional>
@@ -42,6 +46,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 
 #include "airspace/airspace_set.h"
 #include "app/takeover.h"
@@ -50,8 +55,10 @@
 #include "device/sysfs_sensors.h"
 #include "display/display_texts.h"
 #include "flight/acquisition_loop.h"
-#include "flight/fast_vario.h"
+#include "flight/barometer_feed.h"
 #include "logs/local_time.h"
+#include "output/nmea_output.h"
+#include "settings/output_file.h"
 #include "settings/settings_dlg.h"
 
 class QLabel;
@@ -121,6 +128,9 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void StartOutput(const ServerSockets& handed, QStringList& messages);
+  void RestartOutput(const ServerSockets& handed);
+  void TakeOutputMessages(QStringList& messages);
   void StartAcquisition();
   void StopAcquisition();
   void ReadAirspace();
@@ -138,7 +148,13 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   CSettingsDlg m_dlgSettings;
   CSerialPort m_port;
   AudioVario m_audio;   // heard while "Sound" is checked
-  FastVario m_fastVario;   // on the barometer's sampling thread
+  // The NMEA stream for the pilot's apps; it outlives everything that
+  // passes sentences on to it (the loop, the barometer's thread).
+  NmeaOutput m_output;
+  OutputSettings m_outputSettings;
+  QTimer* m_pOutputTick = nullptr;   // a second's tick: the vario sentence without a barometer
+  // The barometer's samples to the tone and the output, on its thread.
+  std::unique_ptr<BarometerFeed> m_pBarometerFeed;
   // The sensors of the run; they outlive the acquisition, which reads them.
   std::unique_ptr<SysfsSensors> m_pSensors;
   std::unique_ptr<AcquisitionLoop> m_pLoop;
@@ -177,6 +193,7 @@ class CMainDlg : public QDialog, public InstrumentWindow {
     bool tell = false;                               // on the screen: something was skipped or unreadable
   };
   std::optional<AirspaceRead> m_pendingAirspace;
+  std::vector<std::string> m_pendingOutputMessages;   // from the output's thread
   int m_handOverBell = -1;
   QSocketNotifier* m_pHandOverNotifier = nullptr;
 

@@ -4,17 +4,22 @@
 // runs). It does so between two fixes, with the acquisition stopped: the
 // logs, closed whole, are appended to by the new run, and the GPS port is
 // handed over open, so the bytes that come meanwhile wait in the driver and
-// no fix is lost. The flight's computations (vario, wind, thermal) start
-// afresh.
+// no fix is lost. The NMEA output's server is handed over open too, with
+// the apps connected to it: they stay connected, and one that connects
+// meanwhile waits in its backlog. The flight's computations (vario, wind,
+// thermal) start afresh.
 #pragma once
 
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include "output/tcp_server.h"
+
 struct Takeover {
   std::filesystem::path track, accel;   // the logs to go on with
   int gpsPort = -1;                     // the open GPS port, -1 for none
+  ServerSockets output;                 // the NMEA output's server, if any
 };
 
 // How this run was started: the platform asked for, whether none of its

@@ -2,11 +2,12 @@
 //
 //   flight-sim nmea [FLIGHT]       the flight's NMEA stream on standard output
 //   flight-sim run --storage DIR [--com N] [--speed X] [--baro-noise HPA]
-//                  [--file F.nmea | FLIGHT]
+//                  [--serve PORT] [--file F.nmea | FLIGHT]
 //                                  a receiver on DIR/COM<N> (a pseudo-terminal)
 //                                  and the sensors in DIR/sys, for the running
 //                                  instrument, X seconds of flight a second;
-//                                  the barometer about 100 times a second
+//                                  the barometer about 100 times a second;
+//                                  DIR/Output.txt naming TCP port PORT
 // FLIGHT: --seed N  --wind FROM,SPEED  --duration SECONDS  --start HH:MM:SS
 //         --place LAT,LON  --talker GP|GN  --vertical RATE:SECONDS[,...]
 //         --gaggle N  --crossing SECOND   (traffic, and a traffic device's sentences)
@@ -20,6 +21,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -27,8 +29,10 @@
 #include "base/program_version.h"
 #include "flight/nmea_reader.h"
 #include "tools/flight_sim.h"
+#include "settings/output_file.h"
 #include "tools/flight_sim_options.h"
 #include "tools/sim_gps_port.h"
+#include "tools/sim_output_file.h"
 #include "tools/sim_pacer.h"
 #include "tools/sim_sensor_tree.h"
 #include "tools/sim_sky.h"
@@ -124,6 +128,15 @@ int Run(const SimOptions& options) {
   std::filesystem::create_directories(options.storage, error);
   try {
     InstallStopSignals();
+    // Before the port: the instrument, started once the port is there,
+    // finds it.
+    std::optional<SimOutputFile> output;
+    if (options.servePort != 0) {
+      output.emplace(options.storage, options.servePort);
+      std::fprintf(stderr, output->Written() ? "flight-sim: %s names TCP port %d\n"
+                                             : "flight-sim: %s is there already: left as it is (not port %d)\n",
+                   (options.storage / kOutputFileName).c_str(), options.servePort);
+    }
     SimSensorTree sensors(options.storage, options.baroNoise, options.flight.seed);
     sensors.UpdatePressure(options.flight.altitude);
     sensors.UpdateAttitude(0, 0, BatteryAfter(0));

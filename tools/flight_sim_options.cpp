@@ -93,6 +93,8 @@ std::string ParseSimOptions(int argc, char** argv, SimOptions& options) {
         : arg == "--file"     ? !(options.file = std::string(value)).empty()
         : arg == "--baro-noise" ? Parse(value, options.baroNoise) && options.baroNoise >= 0 &&
                                   options.baroNoise < 1
+        : arg == "--serve"    ? Parse(value, options.servePort) && options.servePort >= 1 &&
+                                options.servePort <= 65535
                               : false;
     if (!ok) return "cannot use " + std::string(arg) + " " + std::string(value);
   }

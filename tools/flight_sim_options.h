@@ -18,6 +18,7 @@ struct SimOptions {
   double speed = 1;               // run: seconds of flight per second
   std::string file;               // run: a recorded stream in place of the flight
   double baroNoise = 0.012;       // run: the barometer's noise [hPa RMS], an MS5611's at its finest
+  int servePort = 0;              // run: the TCP port Output.txt names for the instrument; 0: none
   bool help = false;              // --help: print kSimHelp and end
   bool version = false;           // --version: print the version and end
 };
@@ -25,7 +26,7 @@ struct SimOptions {
 inline constexpr const char* kSimUsage =
     "usage: flight-sim nmea [FLIGHT]\n"
     "       flight-sim run --storage DIR [--com N] [--speed X] [--baro-noise HPA]\n"
-    "                      [--file F.nmea | FLIGHT]\n"
+    "                      [--serve PORT] [--file F.nmea | FLIGHT]\n"
     "FLIGHT: [--seed N] [--wind FROM,SPEED] [--airspeed M/S] [--airspeed-noise M/S]\n"
     "        [--duration SECONDS] [--start HH:MM:SS] [--place LAT,LON] [--talker GP|GN]\n"
     "        [--vertical RATE:SECONDS[,RATE:SECONDS...]] [--gaggle N] [--crossing SECOND]\n";
@@ -40,8 +41,9 @@ inline constexpr const char* kSimHelp =
     "  nmea    write the flight as NMEA (one RMC and one GGA a second) on standard\n"
     "          output, as fast as it is made\n"
     "  run     be a receiver and sensors for the running instrument: DIR/COM<N> is a\n"
-    "          pseudo-terminal sending the flight, DIR/sys a sensor tree (barometer,\n"
-    "          compass, accelerometer, battery); both go when it ends\n"
+    "          pseudo-terminal sending the flight, DIR/sys a sensor tree (barometer\n"
+    "          with its temperature, compass, accelerometer, battery); both go when\n"
+    "          it ends\n"
     "\n"
     "Options of run:\n"
     "      --storage DIR        the instrument's storage folder (required)\n"
@@ -49,6 +51,10 @@ inline constexpr const char* kSimHelp =
     "      --speed X            X seconds of flight a second (default 1)\n"
     "      --baro-noise HPA     the barometer's noise, hPa RMS, 0 to below 1\n"
     "                           (default 0.012)\n"
+    "      --serve PORT         write DIR/Output.txt naming TCP port PORT, so that\n"
+    "                           the instrument started on DIR serves its NMEA\n"
+    "                           stream there (nc localhost PORT); an Output.txt\n"
+    "                           already in DIR is left as it is\n"
     "      --file F.nmea        stream a recording, paced by its RMC sentences,\n"
     "                           in place of the simulated flight\n"
     "\n"

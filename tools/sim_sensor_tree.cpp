@@ -27,6 +27,8 @@ double StandardPressure_kPa(double altitude) {
   return 101.325 * std::pow(1 - 2.25577e-5 * altitude, 5.25588);
 }
 
+double StandardTemperature_C(double altitude) { return 15.0 - 0.0065 * altitude; }
+
 SimSensorTree::SimSensorTree(const fs::path& storageFolder, double pressureNoise_hPa, std::uint32_t seed)
     : m_root(storageFolder / "sys"), m_pressureNoise_kPa(pressureNoise_hPa / 10), m_random(seed) {
   fs::create_directories(m_root / "bus/iio/devices/iio:device0");
@@ -61,6 +63,7 @@ double SimSensorTree::Gaussian() { return StandardGaussian(m_random); }
 
 void SimSensorTree::UpdatePressure(double altitude) {
   const double noise = m_pressureNoise_kPa > 0 ? m_pressureNoise_kPa * Gaussian() : 0;
+  m_altitude = altitude;
   Put(m_root / "bus/iio/devices/iio:device0/in_pressure_input",
       Number(StandardPressure_kPa(altitude) + noise));
 }
@@ -78,4 +81,6 @@ void SimSensorTree::UpdateAttitude(double heading, double bank, int battery) {
   Put(motion / "in_accel_y_raw", Number(0));
   Put(motion / "in_accel_z_raw", Number(kGravity / std::cos(bank * kPi / 180)));
   Put(m_root / "class/power_supply/BAT0/capacity", std::to_string(battery));
+  Put(m_root / "bus/iio/devices/iio:device0/in_temp_input",
+      std::to_string(std::lround(StandardTemperature_C(m_altitude) * 1000)));  // [milli deg C]
 }

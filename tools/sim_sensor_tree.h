@@ -29,7 +29,9 @@ class SimSensorTree {
   // The barometer of a glider at `altitude` [m, standard atmosphere].
   void UpdatePressure(double altitude);
   // The compass and accelerometer of a glider with its nose toward
-  // `heading` [deg], banked by `bank` [deg]; the battery at `battery` %.
+  // `heading` [deg], banked by `bank` [deg]; the battery at `battery` %;
+  // the barometer's temperature, the standard atmosphere's at the last
+  // altitude.
   void UpdateAttitude(double heading, double bank, int battery);
 
  private:
@@ -39,7 +41,10 @@ class SimSensorTree {
   std::filesystem::path m_root;  // the "sys" folder
   double m_pressureNoise_kPa;
   std::mt19937 m_random;
+  double m_altitude = 0;   // [m] of the last pressure
 };
 
-// The pressure [kPa] of the standard atmosphere at `altitude` [m].
+// The pressure [kPa] and temperature [deg C] of the standard atmosphere at
+// `altitude` [m].
 double StandardPressure_kPa(double altitude);
+double StandardTemperature_C(double altitude);

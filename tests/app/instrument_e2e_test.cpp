@@ -3,17 +3,21 @@
 // must be what flight-replay records from the same stream, record for
 // record, and however it is ended, its logs hold whole records.
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <vector>
 #include <regex>
@@ -22,11 +26,16 @@
 
 #include <gtest/gtest.h>
 
+#include "flight/nmea_reader.h"
 #include "tests/support/flight_test.h"
+#include "tests/support/gpsd_watch.h"
 #include "tests/support/igc_reader.h"
+#include "tests/support/lk8ex1_reading.h"
 #include "tests/support/pty_receiver.h"
 #include "tests/support/qt_test.h"
+#include "tests/support/stream_client.h"
 #include "tests/support/temp_dir.h"
+#include "tools/sim_sensor_tree.h"
 
 namespace {
 
@@ -138,7 +147,8 @@ class InstrumentEndToEnd : public ::testing::Test {
  protected:
   // Starts flight-sim run with `simArgs` on a storage folder holding the
   // program, then the program on COM7 (with `env`); their process ids.
-  std::pair<pid_t, pid_t> Start(const std::vector<std::string>& simArgs, const Environment& env = {}) {
+  std::pair<pid_t, pid_t> Start(const std::vector<std::string>& simArgs, const Environment& env = {},
+                                const std::vector<std::string>& programArgs = {}) {
     fs::copy_file(FLIGHT_INSTRUMENT_EXE, storage / "flight-instrument", fs::copy_options::overwrite_existing);
     // Wind from, wind speed and vario on the display.
     WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,3,4,1, 8"));
@@ -146,7 +156,9 @@ class InstrumentEndToEnd : public ::testing::Test {
     args.insert(args.end(), simArgs.begin(), simArgs.end());
     const pid_t sim = Spawn(args);
     EXPECT_TRUE(WaitUntil([&] { return fs::is_symlink(storage / "COM7"); }));
-    const pid_t program = Spawn({(storage / "flight-instrument").string()}, replay / "instrument.err", env);
+    std::vector<std::string> command = {(storage / "flight-instrument").string()};
+    command.insert(command.end(), programArgs.begin(), programArgs.end());
+    const pid_t program = Spawn(command, replay / "instrument.err", env);
     children = {sim, program};
     return {sim, program};
   }
@@ -410,6 +422,156 @@ TEST_F(InstrumentEndToEnd, ABarometerThatComesFiveSecondsAfterTheStartGivesTheTo
   const std::string errors = ReadFileBytes(replay / "instrument.err");
   EXPECT_NE(errors.find("flight-instrument: Not open sensor bar\n"), std::string::npos) << errors;
   EXPECT_EQ(errors.find("Not open sensor comp"), std::string::npos) << errors;
+}
+
+// The lines of the stream an app received, without their line ends; a
+// line that does not end in CR LF is kept as it is, to be found.
+std::vector<std::string> StreamLines(const std::string& stream) {
+  std::vector<std::string> lines;
+  std::istringstream text(stream);
+  for (std::string line; std::getline(text, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    else line += "<no CR>";
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// What `flight-sim nmea` writes for `flight`, kept in `file`.
+std::string SimulatedStream(const std::vector<std::string>& flight, const fs::path& file) {
+  std::string command = std::string(FLIGHT_SIM_EXE) + " nmea";
+  for (const std::string& arg : flight) command += " " + arg;
+  EXPECT_EQ(std::system((command + " > '" + file.string() + "'").c_str()), 0);
+  return ReadFileBytes(file);
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+// An app connected to the real program's NMEA stream (flight-sim --serve
+// writes the Output.txt) gets the receiver's sentences, traffic included,
+// byte for byte as the simulator sent them, and between two fixes ten
+// $LK8EX1 with the simulated barometer's pressure and temperature, the
+// battery, and the climb flown.
+TEST_F(InstrumentEndToEnd, AnAppGetsTheFlightsSentencesAndTheVarioTenTimesASecond) {
+  const std::vector<std::string> flight = {"--vertical", "2:600", "--gaggle", "2"};
+  const int port = FreeTcpPort();
+  std::vector<std::string> args = {"--speed", "1", "--baro-noise", "0", "--serve", std::to_string(port)};
+  args.insert(args.end(), flight.begin(), flight.end());
+  const auto [sim, program] = Start(args);
+  EXPECT_EQ(ReadFileBytes(storage / "Output.txt"), "TCP port: " + std::to_string(port) + "\n");
+  std::unique_ptr<StreamClient> app;
+  ASSERT_TRUE(WaitUntil([&] { return (app = std::make_unique<StreamClient>(port))->Connected(); }, 30s));
+  ASSERT_TRUE(WaitUntil([&] { return app->ReadAvailable() && Count(app->Received(), "$GPRMC") >= 8; }, 30s))
+      << app->Received();
+  EXPECT_EQ(EndOf(program, SIGTERM), 0);
+  EXPECT_EQ(EndOf(sim, SIGTERM), 0);
+  EXPECT_FALSE(fs::exists(storage / "Output.txt")) << "the simulation's Output.txt goes with it";
+
+  std::vector<std::string> gps, vario;
+  for (const std::string& line : StreamLines(app->Received())) (line.rfind("$LK8EX1,", 0) == 0 ? vario : gps).push_back(line);
+  const std::vector<std::string> sent = StreamLines(SimulatedStream(flight, replay / "sent.nmea"));
+  const auto first = std::find(sent.begin(), sent.end(), gps.front());
+  ASSERT_NE(first, sent.end()) << gps.front();
+  ASSERT_LE(gps.size(), static_cast<std::size_t>(sent.end() - first));
+  EXPECT_EQ(gps, std::vector<std::string>(first, first + static_cast<std::ptrdiff_t>(gps.size())));
+
+  std::optional<double> altitude;   // of the last GGA
+  int fixes = 0, sentences = 0;
+  for (const std::string& line : StreamLines(app->Received())) {
+    if (line.rfind("$GPGGA,", 0) == 0) {
+      altitude = std::stod(NmeaField(line, 10));
+      if (++fixes >= 3) {
+        EXPECT_NEAR(sentences, 10, 1) << "between two fixes";
+      }
+      sentences = 0;
+    }
+    Lk8ex1Fields fields{};
+    if (line.rfind("$LK8EX1,", 0) != 0 || !altitude) continue;
+    ++sentences;
+    ASSERT_TRUE(ReadLk8ex1(line, fields));
+    EXPECT_NEAR(fields.pressure, StandardPressure_kPa(*altitude) * 1000, 40) << line;
+    EXPECT_EQ(fields.temperature, std::lround(StandardTemperature_C(*altitude))) << line;
+    EXPECT_EQ(fields.battery, 1095) << line;
+    if (fixes >= 4) {
+      EXPECT_NEAR(fields.vario, 200, 40) << line;
+    }
+  }
+  EXPECT_GE(fixes, 7);
+}
+
+// Debian's gpsd, reading the real program's stream as it reads a networked
+// receiver, reports the simulated flight's fixes.
+TEST_F(InstrumentEndToEnd, GpsdReadingTheRealProgramReportsTheFlightsFixes) {
+  if (::access(kGpsdProgram, X_OK) != 0) GTEST_SKIP() << "gpsd is not installed (scripts/test.sh installs Debian's gpsd)";
+  const int port = FreeTcpPort();
+  const auto [sim, program] = Start({"--speed", "5", "--duration", "60", "--serve", std::to_string(port)});
+  ASSERT_TRUE(WaitUntil([&] { return StreamClient(port).Connected(); }, 30s));
+  GpsdWatch gpsd("tcp://127.0.0.1:" + std::to_string(port));
+  ASSERT_TRUE(gpsd.Watching()) << "gpsd did not start";
+  EXPECT_EQ(EndOf(sim), 0);
+  const Fixes sent = RmcFixes(SimulatedStream({"--duration", "60"}, replay / "sent.nmea"));
+  WaitUntil([&] { return gpsd.Reported().size() == sent.size(); }, 2s);
+  EXPECT_EQ(EndOf(program, SIGTERM), 0);
+  const Fixes reported = gpsd.Reported();
+  double worst = 0;
+  for (const auto& [time, position] : reported) {
+    ASSERT_EQ(sent.count(time), 1u) << time;
+    worst = std::max({worst, std::fabs(position.first - sent.at(time).first),
+                      std::fabs(position.second - sent.at(time).second)});
+  }
+  ASSERT_FALSE(reported.empty()) << gpsd.Reports().substr(0, 1000);
+  std::cout << "gpsd reported " << reported.size() << " fixes of the " << sent.size() << " sent, from "
+            << reported.begin()->first << " to " << reported.rbegin()->first
+            << ", each at the simulator's position within " << worst << " deg\n";
+  EXPECT_GE(reported.size(), 45u) << "all from the moment gpsd connected";
+  EXPECT_EQ(reported.rbegin()->first, sent.rbegin()->first);
+  EXPECT_LE(worst, 1e-7);
+}
+
+// A run that takes the flight over is started by exec with the server's
+// descriptors on its command line (as the run before it starts it when a
+// screen comes), and serves on with them: the app that was connected gets
+// the new run's stream on the same connection, and one that connected
+// while no run served is taken from the listening socket's backlog.
+TEST_F(InstrumentEndToEnd, ARunHandedTheServerServesOnWithItsApps) {
+  const int port = FreeTcpPort();
+  // The run before: its socket on all addresses, kept across exec (and
+  // blocking, which the new run must not take as it is), an app it has
+  // taken, and one waiting.
+  const int listener = ::socket(AF_INET6, SOCK_STREAM, 0);
+  const int off = 0, on = 1;
+  ::setsockopt(listener, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+  ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in6 any{};
+  any.sin6_family = AF_INET6;
+  any.sin6_port = htons(static_cast<uint16_t>(port));
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&any), sizeof any), 0);
+  ASSERT_EQ(::listen(listener, 16), 0);
+  StreamClient app(port);
+  const int served = ::accept(listener, nullptr, nullptr);
+  StreamClient waiting(port);
+  const fs::path fly = storage / "FlyData";
+  fs::create_directories(fly);
+  WriteFileBytes(fly / "trk_010126095900.IGC", "AHOL001\nHFDTE010126\n");
+  WriteFileBytes(fly / "acc_010126095900.csv", ";x;y;z\n");
+  const auto [sim, program] =
+      Start({"--speed", "2", "--serve", std::to_string(port)}, {},
+            {"--take-over", (fly / "trk_010126095900.IGC").string(), (fly / "acc_010126095900.csv").string(), "-1",
+             std::to_string(listener) + "," + std::to_string(served)});
+  ::close(listener);   // the new run's now
+  ::close(served);
+  for (StreamClient* client : {&app, &waiting}) {
+    EXPECT_TRUE(WaitUntil([&] { return client->ReadAvailable() && Count(client->Received(), "$GPRMC") >= 3; }, 30s))
+        << client->Received() << ReadFileBytes(replay / "instrument.err");
+    EXPECT_NE(client->Received().find("$LK8EX1,"), std::string::npos);
+  }
+  EXPECT_EQ(EndOf(program, SIGTERM), 0);
+  EXPECT_EQ(EndOf(sim, SIGTERM), 0);
+  EXPECT_NE(ReadFileBytes(fly / "trk_010126095900.IGC").find("\nB12"), std::string::npos) << "the logs go on";
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "app/main_dlg.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -8,6 +11,9 @@
 #include <functional>
 #include <optional>
 #include <thread>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -29,6 +35,7 @@
 #include "settings/storage_path.h"
 #include "tests/support/flight_test.h"
 #include "tests/support/qt_test.h"
+#include "tests/support/stream_client.h"
 #include "tests/support/temp_dir.h"
 #include "tools/flight_sim.h"
 #include "tools/sim_gps_port.h"
@@ -101,6 +108,46 @@ TEST_F(MainDlgTest, AMissingSensorIsToldWhileTheGpsIsAlreadyRead) {
 
   EXPECT_EQ(messages, QStringList({"Not open sensor bar", "Not open sensor comp"}));
   EXPECT_EQ(readingAtMessage, std::vector<bool>({true, true}));
+}
+
+// Outputs that cannot be opened are told as a missing sensor is: once,
+// while the GPS is already read, after the sensors, on standard error too;
+// so is what Output.txt gets wrong. A UDP host given by name is looked up
+// on the output's own thread, and its message comes through the hand-over.
+TEST_F(MainDlgTest, OutputsThatCannotOpenAreToldOnceAsAMissingSensorIs) {
+  WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3"));
+  PtyReceiver receiver;
+  Bind(7, receiver.Device());
+  Bind(4, "/dev/gone");
+  const int port = FreeTcpPort();
+  const int taken = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in6 any{};
+  any.sin6_family = AF_INET6;
+  any.sin6_port = htons(static_cast<uint16_t>(port));
+  ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&any), sizeof any), 0);
+  ASSERT_EQ(::listen(taken, 1), 0);
+  WriteFileBytes(storage / "Output.txt", "TCP port: " + std::to_string(port) +
+                                             "\nSerial: COM4\nSerial rate: fast\nUDP to: no-such-host..invalid:10110\n");
+  std::vector<bool> readingAtMessage;
+  const CMainDlg* shown = nullptr;
+  StartupEnvironment env = Environment();
+  env.showMessage = [&](QWidget*, const QString& text) {
+    messages.push_back(text);
+    readingAtMessage.push_back(shown->IsAcquisitionRunning());
+  };
+  CMainDlg dlg(nullptr, env);
+  shown = &dlg;
+  dlg.OnInitDialog();
+  ASSERT_TRUE(WaitUntil([&] { return messages.size() == 6; })) << messages.join("|").toStdString();
+  EXPECT_EQ(messages.mid(0, 5),
+            QStringList({"Not open sensor bar", "Not open sensor comp",
+                         "Output.txt: Serial rate \"fast\" is no rate (300 to 4000000 bit/s): 115200 taken",
+                         "Not open output TCP " + QString::number(port), "Not open output COM4"}));
+  EXPECT_EQ(messages[5], "Not open output UDP no-such-host..invalid:10110");
+  EXPECT_EQ(readingAtMessage, std::vector<bool>(6, true));
+  WaitUntil([] { return false; }, 700ms);   // the serial line is tried again, silently
+  EXPECT_EQ(messages.size(), 6);
+  ::close(taken);
 }
 
 TEST_F(MainDlgTest, AProgramWhosePathCannotBeReadKeepsNothing) {
@@ -242,6 +289,8 @@ TEST_F(MainDlgTest, AScreenThatComesTakesTheFlightOverBetweenTwoFixes) {
   WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3"));
   PtyReceiver receiver;
   Bind(7, receiver.Device());
+  const int port = FreeTcpPort();
+  WriteFileBytes(storage / "Output.txt", "TCP port: " + std::to_string(port) + "\n");
   bool screen = false;
   std::optional<Takeover> handed;
   std::string trackAtHandOver;
@@ -255,6 +304,7 @@ TEST_F(MainDlgTest, AScreenThatComesTakesTheFlightOverBetweenTwoFixes) {
   };
   CMainDlg dlg(nullptr, env);
   dlg.OnInitDialog();
+  StreamClient app(port);
   ASSERT_TRUE(receiver.Send(FixSentences("100000")));
   ASSERT_TRUE(WaitUntil([&] { return Track().find("B100000") != std::string::npos; }));
   screen = true;
@@ -265,11 +315,48 @@ TEST_F(MainDlgTest, AScreenThatComesTakesTheFlightOverBetweenTwoFixes) {
   EXPECT_EQ(handed->track, storage / "FlyData" / "trk_230326140509.IGC");
   EXPECT_EQ(handed->accel, storage / "FlyData" / "acc_230326140509.csv");
   EXPECT_GE(handed->gpsPort, 0);
+  EXPECT_GE(handed->output.listener, 0) << "the apps' server goes over too";
+  EXPECT_EQ(handed->output.clients.size(), 1u);
   EXPECT_EQ(trackAtHandOver.substr(trackAtHandOver.size() - 36, 7), "B100006") << "ends with the fix, whole";
   ASSERT_TRUE(dlg.IsAcquisitionRunning());
   ASSERT_TRUE(receiver.Send(FixSentences("100007")));
   ASSERT_TRUE(WaitUntil([&] { return Track().find("B100007") != std::string::npos; }));
   EXPECT_EQ(Track().substr(0, trackAtHandOver.size()), trackAtHandOver);
+  // The app, connected all along, has every sentence of the three fixes.
+  ASSERT_TRUE(WaitUntil([&] { return app.ReadAvailable() && app.Received().find("$GPGGA,100007") != std::string::npos; }));
+  EXPECT_FALSE(app.Closed());
+  for (const char* time : {"100000", "100006", "100007"}) {
+    EXPECT_NE(app.Received().find(FixSentences(time)), std::string::npos) << time;
+  }
+}
+
+// The run that takes over is told, on its command line, the logs, the GPS
+// port and the output's server (its listening socket, then its apps).
+TEST(TakeoverTest, TheArgumentsNameTheLogsThePortAndTheServer) {
+  const struct {
+    std::vector<std::string> args;
+    std::optional<Takeover> expected;
+  } cases[] = {
+      {{"--take-over", "t.IGC", "a.csv", "5", "7,9,12"}, Takeover{"t.IGC", "a.csv", 5, {7, {9, 12}}}},
+      {{"--take-over", "t.IGC", "a.csv", "5", "7"}, Takeover{"t.IGC", "a.csv", 5, {7, {}}}},
+      {{"--take-over", "t.IGC", "a.csv", "-1", "-1"}, Takeover{"t.IGC", "a.csv", -1, {}}},
+      {{"--take-over", "t.IGC", "a.csv", "x", "7,y,9"}, Takeover{"t.IGC", "a.csv", -1, {7, {9}}}},
+      {{"--take-over", "t.IGC", "a.csv", "5"}, Takeover{"t.IGC", "a.csv", 5, {}}},
+      {{"--take-over", "t.IGC", "a.csv"}, std::nullopt},
+      {{"--other", "t.IGC", "a.csv", "5", "7"}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), "flight-instrument");
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    const std::optional<Takeover> got = TakeoverFromArguments(static_cast<int>(argv.size()), argv.data());
+    ASSERT_EQ(got.has_value(), c.expected.has_value()) << ::testing::PrintToString(c.args);
+    if (!got) continue;
+    EXPECT_EQ(std::tie(got->track, got->accel, got->gpsPort, got->output),
+              std::tie(c.expected->track, c.expected->accel, c.expected->gpsPort, c.expected->output))
+        << ::testing::PrintToString(c.args);
+  }
 }
 
 // The new start goes on with the logs and the open port it is handed.
@@ -283,7 +370,7 @@ TEST_F(MainDlgTest, ARunThatTakesOverGoesOnWithTheLogsAndThePortItIsHanded) {
   PtyReceiver receiver;   // COM7 names no device: only the handed port reaches it
   StartupEnvironment env = Environment();
   env.takeover = Takeover{fly / "trk_010126095900.IGC", fly / "acc_010126095900.csv",
-                          ::open(receiver.Device().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)};
+                          ::open(receiver.Device().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC), {}};
   CMainDlg dlg(nullptr, env);
   dlg.OnInitDialog();
   ASSERT_TRUE(dlg.IsAcquisitionRunning());
