@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks that a built package holds what an instrument needs: the program
 # in its storage folder, the tools on the PATH with their manual pages, the
-# service, the udev rules, the platform's settings file (a conffile), the
-# desktop entry and icons, the README, and dependencies found by
+# service, the udev rules, the platform's and the NMEA output's settings
+# files (conffiles, the storage folder's Output.txt linked to the latter),
+# the desktop entry and icons, the README, and dependencies found by
 # dpkg-shlibdeps. Prints the package's files.
 #   scripts/check-package.sh build/package/flight-instrument_<version>_<arch>.deb
 set -euo pipefail
@@ -33,6 +34,7 @@ $storage/flight-instrument -rwxr-xr-x
 /lib/systemd/system/flight-instrument.service -rw-r--r--
 /lib/udev/rules.d/60-flight-instrument.rules -rw-r--r--
 /etc/default/flight-instrument -rw-r--r--
+/etc/flight-instrument/Output.txt -rw-r--r--
 /usr/share/applications/flight-instrument.desktop -rw-r--r--
 /usr/share/icons/hicolor/32x32/apps/flight-instrument.png -rw-r--r--
 /usr/share/icons/hicolor/16x16/apps/flight-instrument.png -rw-r--r--
@@ -56,8 +58,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 dpkg-deb --extract "$deb" "$work/root"
 dpkg-deb --control "$deb" "$work/control"
-[ "$(cat "$work/control/conffiles" 2>/dev/null)" = /etc/default/flight-instrument ] ||
-  problem "/etc/default/flight-instrument is not the conffile"
+[ "$(cat "$work/control/conffiles" 2>/dev/null)" = "$(printf '/etc/default/flight-instrument\n/etc/flight-instrument/Output.txt')" ] ||
+  problem "the conffiles are not /etc/default/flight-instrument and /etc/flight-instrument/Output.txt"
+grep -q '^TCP port: 10110$' "$work/root/etc/flight-instrument/Output.txt" ||
+  problem "Output.txt does not open TCP port 10110"
+grep -q "ln -s /etc/flight-instrument/Output.txt \"\$storage/Output.txt\"" "$work/control/postinst" ||
+  problem "postinst does not link the storage folder's Output.txt to the conffile"
 for script in postinst prerm postrm; do [ -x "$work/control/$script" ] || problem "no $script"; done
 for program in $storage/flight-instrument /usr/bin/flight-replay /usr/bin/flight-sim; do
   file "$work/root$program" | grep -q 'ELF.*, stripped' || problem "$program is not a stripped program"
