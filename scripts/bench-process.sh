@@ -15,11 +15,21 @@
 #                                   50 MB file as Airspace.txt (the glide
 #                                   flies through its region: the warnings
 #                                   it meets are counted by a replay)
+#   scripts/bench-process.sh output [ROUNDS]  the glide serving the NMEA
+#                                   stream: two instruments fly it side by
+#                                   side (ports 10110 and 10111), one with an
+#                                   app reading its stream, in turn, ROUNDS
+#                                   rounds of a minute (default 4), and the
+#                                   mean difference; side by side, both see
+#                                   the same load of a shared machine
+#   scripts/bench-process.sh latency [N]  the delay from a barometer reading
+#                                   to its $LK8EX1 on an app's socket, over N
+#                                   sentences (default 1200, two minutes)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh xvfb xauth x11-utils pulseaudio pulseaudio-utils libasound2-plugins
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release --target flight-instrument flight-sim >/dev/null
+cmake --build build/release --target flight-instrument flight-sim lk8ex1-latency >/dev/null
 source scripts/null-sink.sh
 storage=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null; rm -rf "$storage"' EXIT
@@ -64,6 +74,52 @@ if [ "${1:-}" = glide ]; then
   start_null_sink "$storage/pulse"
   for _ in 1 2 3; do cpu "$label" 1 --speed 1 --vertical -1:100000; done
   stop_null_sink
+  exit 0
+fi
+if [ "${1:-}" = output ]; then
+  # CPU nanoseconds of all the process's threads so far.
+  cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ ns += $1 } END { print ns }'; }
+  other=$(mktemp -d)
+  trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null; rm -rf "$storage" "$other"' EXIT
+  cmake --install build/release --prefix "$other" >/dev/null
+  cp "$storage/TermIni.INI" "$other/"
+  for port in 10110 10111; do
+    if ss -ltn | grep -q ":$port "; then echo "bench-process: port $port is taken" >&2; exit 1; fi
+  done
+  printf 'TCP port: 10110\n' >"$storage/Output.txt"
+  printf 'TCP port: 10111\n' >"$other/Output.txt"
+  start_null_sink "$storage/pulse"
+  sims=()
+  rounds=${2:-4}
+  for round in $(seq "$rounds"); do
+    pids=()
+    for folder in "$storage" "$other"; do
+      build/release/tools/flight-sim run --storage "$folder" --speed 1 --vertical -1:100000 --duration 100000 2>/dev/null &
+      sims+=($!)
+      for _ in $(seq 100); do [ -L "$folder/COM7" ] && break; sleep 0.05; done
+      QT_QPA_PLATFORM=offscreen "$folder/flight-instrument" 2>/dev/null &
+      pids+=($!)
+    done
+    sleep 5  # past the start-up
+    served=$((round % 2))   # the instrument whose stream an app reads (bash's /dev/tcp)
+    bash -c "exec cat </dev/tcp/127.0.0.1/$((10110 + served)) >/dev/null" &
+    reader=$!
+    sleep 1
+    a0=$(cpu_ns "${pids[0]}"); b0=$(cpu_ns "${pids[1]}"); sleep 60; a1=$(cpu_ns "${pids[0]}"); b1=$(cpu_ns "${pids[1]}")
+    kill "$reader" "${pids[@]}" "${sims[@]}" 2>/dev/null || true
+    wait "${pids[@]}" "${sims[@]}" 2>/dev/null || true
+    sims=()
+    awk -v a=$((a1 - a0)) -v b=$((b1 - b0)) -v served="$served" -v round="$round" 'BEGIN {
+      app = served ? b : a; none = served ? a : b
+      printf "CPU in a glide, 1 Hz fixes, Sound on (silent), two instruments side by side, round %d: serving no app %.3f %%, serving one app %.3f %% of one core: %+.3f %%\n",
+             round, 100 * none / 60e9, 100 * app / 60e9, 100 * (app - none) / 60e9 }' | tee -a "$storage/rounds"
+  done
+  awk '{ sum += $(NF - 1) } END { printf "one app costs %+.3f %% of one core (mean of %d rounds)\n", sum / NR, NR }' "$storage/rounds"
+  stop_null_sink
+  exit 0
+fi
+if [ "${1:-}" = latency ]; then
+  build/release/bench/lk8ex1-latency "$storage/flight-instrument" "${2:-1200}"
   exit 0
 fi
 if [ "${CPU:-yes}" != no ]; then

@@ -5,8 +5,9 @@
 #    service is not enabled;
 #  - flies a flight-sim flight with the installed instrument, started the
 #    way the service starts it (its user, umask and start script, the
-#    platform from /etc/default/flight-instrument set to offscreen), ends
-#    it with SIGTERM and reads the logs it wrote in its storage folder;
+#    platform from /etc/default/flight-instrument set to offscreen), reads
+#    its NMEA stream on TCP port 10110 (the package's Output.txt), ends it
+#    with SIGTERM and reads the logs it wrote in its storage folder;
 #  - starts it once with the default platform, eglfs, in a root without a
 #    screen (no /dev/dri, no /dev/fb*), its whole output shown: it must fall
 #    back to linuxfb, then fly on the offscreen platform;
@@ -15,10 +16,12 @@
 #  - enables the service (the README's command) and boots the root with
 #    systemd-nspawn, whose /dev has no screen, with the default platform:
 #    the service must come up by itself, say once that it has no screen,
-#    fly and record, come back within two seconds of a kill -9, and stop in
+#    fly and record, serve port 10110, come back within two seconds of a
+#    kill -9, and stop in
 #    order on SIGTERM; then, without a receiver, it is killed every second
 #    for a minute and must leave at most one pair of logs without a fix;
-#  - purges the package and shows that the flight logs stay.
+#  - purges the package and shows that the flight logs stay, and the link
+#    to the NMEA output's conffile goes with it.
 #   scripts/check-package-root.sh [PACKAGE.deb]   (default: scripts/build-package.sh's)
 # Needs root (chroot, mounts in a namespace of their own, systemd-nspawn).
 set -euo pipefail
@@ -74,6 +77,7 @@ echo "== the service user and the storage folder"
 id flight-instrument
 ls -la $storage
 echo "the service after installation: $(systemctl is-enabled flight-instrument.service)"
+echo "the NMEA output's settings: $(ls -l $storage/Output.txt | sed 's/.* Output.txt/Output.txt/'): $(grep -v '^#' /etc/flight-instrument/Output.txt | grep .)"
 
 # As the service runs it: its user and groups, its umask, its environment.
 umask 0002
@@ -96,7 +100,13 @@ for i in $(seq 100); do [ -L $storage/COM5 ] && break; sleep 0.1; done
 set -a; . /etc/default/flight-instrument; set +a
 $as_service QT_QPA_PLATFORM="$QT_QPA_PLATFORM" /usr/libexec/flight-instrument/start 2>/tmp/instrument.log &
 instrument=$!
-sleep 45
+sleep 10
+# An app on the stream for two seconds (bash's /dev/tcp: no client to install).
+timeout 2 bash -c 'cat </dev/tcp/127.0.0.1/10110' >/tmp/stream.txt 2>/dev/null || true
+echo "an app on TCP port 10110 for 2 s: $(grep -c '^\$LK8EX1,' /tmp/stream.txt) \$LK8EX1, $(grep -c '^\$GPRMC,' /tmp/stream.txt) \$GPRMC; the first lines:"
+head -4 /tmp/stream.txt | sed 's/^/  /'
+[ "$(grep -c '^\$LK8EX1,' /tmp/stream.txt)" -ge 15 ]
+sleep 35
 echo "the running instrument: $(ps -o user:20=,args= -p $instrument)"
 kill -TERM $instrument
 status=0; wait $instrument || status=$?
@@ -166,6 +176,8 @@ echo "after the boot: $(systemctl is-enabled $service), $(systemctl is-active $s
 # No screen in this root: it must fly and record all the same.
 for i in $(seq 100); do grep -qs '^B' $storage/FlyData/trk_*.IGC && break; sleep 0.1; done
 echo "without a screen: the first fix recorded $(since "$started") s after the service was active"
+timeout 2 bash -c 'cat </dev/tcp/127.0.0.1/10110' >/tmp/served.txt 2>/dev/null
+echo "served on TCP port 10110: $(grep -c '^\$LK8EX1,' /tmp/served.txt) \$LK8EX1 and $(grep -c '^\$GPRMC,' /tmp/served.txt) \$GPRMC in 2 s"
 systemctl show -p Restart -p RestartUSec -p KillSignal -p User $service | tr '\n' ' '; echo
 sleep 20
 pid=$(main_pid); t=$(now)
@@ -250,10 +262,13 @@ grep -q "Result=success ExecMainCode=1 ExecMainStatus=0" "$root/root/service-che
 [ "$(grep -c "B records, all whole: yes, ends with a line end: 0a" "$root/root/service-check.txt")" -eq 2 ]
 ! grep -q ": 0 B records" "$root/root/service-check.txt"
 grep -q "without a screen: the first fix recorded" "$root/root/service-check.txt"
+grep -qE "served on TCP port 10110: ([2-9][0-9]) .LK8EX1 and [1-9][0-9]* .GPRMC in 2 s" "$root/root/service-check.txt"
 grep -q "journal lines saying there is no screen: [1-9]" "$root/root/service-check.txt"
 grep -qE "restart loop: [0-9]+ kills in 60 s, .* pairs without a fix: [01]$" "$root/root/service-check.txt"
 
 echo "== apt-get purge flight-instrument: the pilot's logs stay"
 apt_inside purge -y -q flight-instrument
-inside "ls -la /var/lib/flight-instrument /var/lib/flight-instrument/FlyData; id flight-instrument"
+inside "ls -la /var/lib/flight-instrument /var/lib/flight-instrument/FlyData; id flight-instrument
+        ! test -e /var/lib/flight-instrument/Output.txt -o -L /var/lib/flight-instrument/Output.txt &&
+        ! test -e /etc/flight-instrument/Output.txt && echo 'Output.txt and its link: gone with the package'"
 echo "check-package-root: passed"

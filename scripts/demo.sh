@@ -4,7 +4,10 @@
 # with traffic: four gliders fly with the pilot, and one crosses its path
 # 90 s into the flight, its collision alarm starting 18 s before; and
 # through a small restricted area (resources/demo-airspace.txt), whose
-# warning shows 6 s into the flight and clears after 83 s.
+# warning shows 6 s into the flight and clears after 83 s. The instrument
+# serves its NMEA stream (the vario's $LK8EX1 ten times a second, the
+# receiver's sentences) on TCP port 10110, for an app or
+# `nc localhost 10110`.
 #   scripts/demo.sh [--airspace FILE] [FILE.nmea]
 #     FILE.nmea        a recorded stream in place of the simulated flight
 #     --airspace FILE  your own OpenAir file, beside the demo's area
@@ -58,18 +61,24 @@ else
 fi
 speed=10
 [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && speed=1
-build/release/tools/flight-sim run --storage "$storage" --speed "$speed" "${flight[@]}" &
+port=10110
+build/release/tools/flight-sim run --storage "$storage" --speed "$speed" --serve "$port" "${flight[@]}" &
 simulator=$!
 trap 'kill "$simulator" 2>/dev/null || true' EXIT
 for _ in $(seq 100); do [ -L "$storage/COM7" ] && break; sleep 0.05; done
 
+echo "demo: the NMEA stream for apps on TCP port $port: nc localhost $port"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   "$storage/flight-instrument"
 else
   echo "demo: no display: the instrument runs offscreen for 60 s"
   QT_QPA_PLATFORM=offscreen "$storage/flight-instrument" &
   instrument=$!
-  sleep 60
+  sleep 10
+  echo "demo: what an app connected to port $port gets, its first lines:"
+  lines=$(timeout 2 bash -c "cat </dev/tcp/127.0.0.1/$port" 2>/dev/null | head -n 14 | tr -d '\r' || true)
+  if [ -n "$lines" ]; then sed 's/^/  /' <<<"$lines"; else echo "  (nothing: port $port is not served, see above)"; fi
+  sleep 48
   kill -TERM "$instrument"
   wait "$instrument"
 fi
