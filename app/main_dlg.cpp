@@ -187,8 +187,8 @@ void CMainDlg::OnInitDialog() {
   }
 
   // The output first: the apps get the stream from the first sentence on.
-  QStringList outputMessages;
-  StartOutput(m_env.takeover ? std::exchange(m_env.takeover->output, {}) : ServerSockets{}, outputMessages);
+  QStringList outputFileProblems;
+  StartOutput(m_env.takeover ? std::exchange(m_env.takeover->output, {}) : ServerSockets{}, outputFileProblems);
   if (!g_strStorageFolder.empty()) {
     const std::filesystem::path root = SensorRoot(g_strStorageFolder);
     m_pBarometerFeed = std::make_unique<BarometerFeed>(&m_output, [root] { return SystemBatteryPercent(root); });
@@ -222,13 +222,12 @@ void CMainDlg::OnInitDialog() {
   // take-off (a board without a compass would otherwise record nothing).
   // Logs that could not be created are told the same way, by the message
   // their opening has queued, and so are the outputs that did not open.
-  TakeOutputMessages(outputMessages);
-  for (const QString& message : sensorMessages + outputMessages) m_env.showMessage(this, message);
+  for (const QString& message : sensorMessages + outputFileProblems) m_env.showMessage(this, message);
 }
 
 // Output.txt's outputs, opened; what is wrong with the file goes into
-// `messages`, and so do the outputs that do not open now (those found out
-// later, on the output's thread, are handed over).
+// `messages`. The outputs that cannot be opened, now or later on the
+// output's thread, are handed over to be shown.
 void CMainDlg::StartOutput(const ServerSockets& handed, QStringList& messages) {
   if (g_strStorageFolder.empty()) return CloseSockets(handed);
   const OutputFile file = LoadOutputFile(std::filesystem::path(g_strStorageFolder) / kOutputFileName);
@@ -251,10 +250,10 @@ void CMainDlg::RestartOutput(const ServerSockets& handed) {
   }, handed);
 }
 
-void CMainDlg::TakeOutputMessages(QStringList& messages) {
-  std::lock_guard<std::mutex> lock(m_handOverMutex);
-  for (const std::string& message : m_pendingOutputMessages) messages.push_back(QString::fromStdString(message));
-  m_pendingOutputMessages.clear();
+// Each output's message once in the run, also when the output is opened
+// again after a hand-over that did not take place.
+void CMainDlg::ShowOutputMessage(const std::string& message) {
+  if (m_shownOutputMessages.insert(message).second) m_env.showMessage(this, QString::fromStdString(message));
 }
 
 // A national file of 50 MB takes a few tenths of a second to read: it is
@@ -444,12 +443,11 @@ void CMainDlg::TakeHandOver() {
   const ssize_t taken = ::read(m_handOverBell, &rings, sizeof rings);
   static_cast<void>(taken);
   bool texts = false, repaint = false, airspace = false;
-  std::vector<std::string> logProblems;
-  QStringList outputMessages;
-  TakeOutputMessages(outputMessages);
+  std::vector<std::string> logProblems, outputMessages;
   {
     std::lock_guard<std::mutex> lock(m_handOverMutex);
     logProblems.swap(m_pendingLogProblems);
+    outputMessages.swap(m_pendingOutputMessages);
     airspace = m_pendingAirspace.has_value();
     if (m_bTextsPending) {
       m_strField1 = std::move(m_pendingTexts.strField1);
@@ -465,7 +463,7 @@ void CMainDlg::TakeHandOver() {
   if (texts && m_bFlightToHandOver) HandOverFlight();   // a fix has just been recorded
   if (airspace) TakeAirspace();
   for (const std::string& problem : logProblems) ShowLogProblem(problem);
-  for (const QString& message : outputMessages) m_env.showMessage(this, message);
+  for (const std::string& message : outputMessages) ShowOutputMessage(message);
 }
 
 void CMainDlg::ShowStoredTexts() {

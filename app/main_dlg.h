@@ -31,14 +31,15 @@
 // fast vario that the audio vario plays on another, and the $LK8EX1
 // sentence of the NMEA output, which also passes on every sentence of the
 // GPS port (output/nmea_output.h). An output that cannot be opened is told
-// as a missing sensor is; one found out later on the output's own thread
-// comes through the same hand-over as the texts.
+// once, after the sensor messages, through the same hand-over as the texts
+// (a UDP host's name is looked up on the output's own thread).
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,7 +131,7 @@ class CMainDlg : public QDialog, public InstrumentWindow {
  private:
   void StartOutput(const ServerSockets& handed, QStringList& messages);
   void RestartOutput(const ServerSockets& handed);
-  void TakeOutputMessages(QStringList& messages);
+  void ShowOutputMessage(const std::string& message);
   void StartAcquisition();
   void StopAcquisition();
   void ReadAirspace();
@@ -193,13 +194,14 @@ class CMainDlg : public QDialog, public InstrumentWindow {
     bool tell = false;                               // on the screen: something was skipped or unreadable
   };
   std::optional<AirspaceRead> m_pendingAirspace;
-  std::vector<std::string> m_pendingOutputMessages;   // from the output's thread
+  std::vector<std::string> m_pendingOutputMessages;   // from the output, on any thread
   int m_handOverBell = -1;
   QSocketNotifier* m_pHandOverNotifier = nullptr;
 
   QTimer* m_pSensorSearch = nullptr;   // while a sensor is missing
   QTimer* m_pScreenWatch = nullptr;    // while no screen is there
   bool m_bLogProblemShown = false;     // a message about the logs is on the screen
+  std::set<std::string> m_shownOutputMessages;
   bool m_bFlightToHandOver = false;    // a screen has come: the next fix hands over
   bool m_bFlightHandedOver = false;
 };

@@ -3,7 +3,6 @@
 // must be what flight-replay records from the same stream, record for
 // record, and however it is ended, its logs hold whole records.
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
@@ -542,15 +541,8 @@ TEST_F(InstrumentEndToEnd, ARunHandedTheServerServesOnWithItsApps) {
   // The run before: its socket on all addresses, kept across exec (and
   // blocking, which the new run must not take as it is), an app it has
   // taken, and one waiting.
-  const int listener = ::socket(AF_INET6, SOCK_STREAM, 0);
-  const int off = 0, on = 1;
-  ::setsockopt(listener, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
-  ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in6 any{};
-  any.sin6_family = AF_INET6;
-  any.sin6_port = htons(static_cast<uint16_t>(port));
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&any), sizeof any), 0);
-  ASSERT_EQ(::listen(listener, 16), 0);
+  const int listener = ListenOnAllAddresses(port, true);
+  ASSERT_GE(listener, 0);
   StreamClient app(port);
   const int served = ::accept(listener, nullptr, nullptr);
   StreamClient waiting(port);

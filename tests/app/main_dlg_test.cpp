@@ -1,8 +1,6 @@
 #include "app/main_dlg.h"
 
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -62,6 +60,15 @@ class MainDlgTest : public FlightTest {
     env.audioDevice = "null";
     return env;
   }
+  // Messages also note whether the GPS was being read as each came.
+  StartupEnvironment NotingTheGps() {
+    StartupEnvironment env = Environment();
+    env.showMessage = [this](QWidget*, const QString& text) {
+      messages.push_back(text);
+      readingAtMessage.push_back(shown->IsAcquisitionRunning());
+    };
+    return env;
+  }
   void Bind(int n, const std::string& device) {
     fs::remove(storage / ("COM" + std::to_string(n)));
     fs::create_symlink(device, storage / ("COM" + std::to_string(n)));
@@ -71,6 +78,8 @@ class MainDlgTest : public FlightTest {
 
   TempDir storage;
   QStringList messages;
+  std::vector<bool> readingAtMessage;
+  const CMainDlg* shown = nullptr;   // the window the messages come from
 };
 
 TEST_F(MainDlgTest, WithoutASettingsFileTheWindowComesUpEmptyAndReadsNoGps) {
@@ -95,14 +104,7 @@ TEST_F(MainDlgTest, AMissingSensorIsToldWhileTheGpsIsAlreadyRead) {
   WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,1,1, 3"));
   PtyReceiver receiver;
   Bind(7, receiver.Device());
-  std::vector<bool> readingAtMessage;
-  const CMainDlg* shown = nullptr;
-  StartupEnvironment env = Environment();
-  env.showMessage = [&](QWidget*, const QString& text) {
-    messages.push_back(text);
-    readingAtMessage.push_back(shown->IsAcquisitionRunning());
-  };
-  CMainDlg dlg(nullptr, env);
+  CMainDlg dlg(nullptr, NotingTheGps());
   shown = &dlg;
   dlg.OnInitDialog();
 
@@ -120,22 +122,11 @@ TEST_F(MainDlgTest, OutputsThatCannotOpenAreToldOnceAsAMissingSensorIs) {
   Bind(7, receiver.Device());
   Bind(4, "/dev/gone");
   const int port = FreeTcpPort();
-  const int taken = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in6 any{};
-  any.sin6_family = AF_INET6;
-  any.sin6_port = htons(static_cast<uint16_t>(port));
-  ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&any), sizeof any), 0);
-  ASSERT_EQ(::listen(taken, 1), 0);
+  const int taken = ListenOnAllAddresses(port);
+  ASSERT_GE(taken, 0);
   WriteFileBytes(storage / "Output.txt", "TCP port: " + std::to_string(port) +
                                              "\nSerial: COM4\nSerial rate: fast\nUDP to: no-such-host..invalid:10110\n");
-  std::vector<bool> readingAtMessage;
-  const CMainDlg* shown = nullptr;
-  StartupEnvironment env = Environment();
-  env.showMessage = [&](QWidget*, const QString& text) {
-    messages.push_back(text);
-    readingAtMessage.push_back(shown->IsAcquisitionRunning());
-  };
-  CMainDlg dlg(nullptr, env);
+  CMainDlg dlg(nullptr, NotingTheGps());
   shown = &dlg;
   dlg.OnInitDialog();
   ASSERT_TRUE(WaitUntil([&] { return messages.size() == 6; })) << messages.join("|").toStdString();
@@ -290,7 +281,7 @@ TEST_F(MainDlgTest, AScreenThatComesTakesTheFlightOverBetweenTwoFixes) {
   PtyReceiver receiver;
   Bind(7, receiver.Device());
   const int port = FreeTcpPort();
-  WriteFileBytes(storage / "Output.txt", "TCP port: " + std::to_string(port) + "\n");
+  WriteFileBytes(storage / "Output.txt", "TCP port: " + std::to_string(port) + "\nSerial: COM4\n");
   bool screen = false;
   std::optional<Takeover> handed;
   std::string trackAtHandOver;
@@ -305,6 +296,8 @@ TEST_F(MainDlgTest, AScreenThatComesTakesTheFlightOverBetweenTwoFixes) {
   CMainDlg dlg(nullptr, env);
   dlg.OnInitDialog();
   StreamClient app(port);
+  // Served once the second's vario sentence without a barometer comes.
+  ASSERT_TRUE(WaitUntil([&] { return app.ReadAvailable() && app.Received().rfind("$LK8EX1,999999,", 0) == 0; }));
   ASSERT_TRUE(receiver.Send(FixSentences("100000")));
   ASSERT_TRUE(WaitUntil([&] { return Track().find("B100000") != std::string::npos; }));
   screen = true;
@@ -328,6 +321,7 @@ TEST_F(MainDlgTest, AScreenThatComesTakesTheFlightOverBetweenTwoFixes) {
   for (const char* time : {"100000", "100006", "100007"}) {
     EXPECT_NE(app.Received().find(FixSentences(time)), std::string::npos) << time;
   }
+  EXPECT_EQ(messages.count("Not open output COM4"), 1) << "told once, though the line was tried anew";
 }
 
 // The run that takes over is told, on its command line, the logs, the GPS

@@ -1,10 +1,7 @@
 #include "output/nmea_output.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -161,12 +158,8 @@ TEST_F(NmeaOutputTest, TenThousandConnectionsLeaveNoDescriptorAndNoMemoryBehind)
 TEST_F(NmeaOutputTest, WhatCannotBeOpenedIsToldOnceAndTheOthersGoOn) {
   // The port taken by another program, the serial link without its device.
   const int port = FreeTcpPort();
-  const int taken = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in at{};
-  at.sin_family = AF_INET;
-  at.sin_port = htons(static_cast<uint16_t>(port));
-  ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
-  ASSERT_EQ(::listen(taken, 1), 0);
+  const int taken = ListenOnAllAddresses(port);
+  ASSERT_GE(taken, 0);
   Bind(4, "/dev/gone");
   DatagramListener app;
   OutputSettings settings;

@@ -107,6 +107,21 @@ int FreeTcpPort() {
   return port;
 }
 
+int ListenOnAllAddresses(int port, bool keepAcrossExec) {
+  const int fd = ::socket(AF_INET6, SOCK_STREAM | (keepAcrossExec ? 0 : SOCK_CLOEXEC), 0);
+  const int off = 0, on = 1;
+  ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in6 any{};
+  any.sin6_family = AF_INET6;
+  any.sin6_port = htons(static_cast<uint16_t>(port));
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0 || ::listen(fd, 16) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 std::size_t OpenDescriptors() {
   const auto entries = std::filesystem::directory_iterator("/proc/self/fd");
   return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));

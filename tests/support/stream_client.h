@@ -54,5 +54,9 @@ class DatagramListener {
 // Waits until `condition` holds, at most `deadline`; whether it does.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s);
 int FreeTcpPort();               // a loopback port nothing listens on now
+// A socket listening on `port` of all addresses (IPv6 and IPv4), as another
+// program, or the run before, holds it; -1 when it cannot be had. Closed on
+// exec unless `keepAcrossExec`.
+int ListenOnAllAddresses(int port, bool keepAcrossExec = false);
 std::size_t OpenDescriptors();   // entries in /proc/self/fd
 std::size_t LiveHeapBytes();     // allocated and not freed, sanitizers' allocators too
