@@ -77,7 +77,7 @@ echo "== the service user and the storage folder"
 id flight-instrument
 ls -la $storage
 echo "the service after installation: $(systemctl is-enabled flight-instrument.service)"
-echo "the NMEA output's settings: $(ls -l $storage/Output.txt | sed 's/.* Output.txt/Output.txt/'): $(grep -v '^#' /etc/flight-instrument/Output.txt | grep .)"
+echo "the NMEA output's settings: $storage/Output.txt -> $(readlink $storage/Output.txt): $(grep -v '^#' /etc/flight-instrument/Output.txt | grep .)"
 
 # As the service runs it: its user and groups, its umask, its environment.
 umask 0002
