@@ -464,8 +464,17 @@ TEST_F(InstrumentEndToEnd, AnAppGetsTheFlightsSentencesAndTheVarioTenTimesASecon
   EXPECT_EQ(ReadFileBytes(storage / "Output.txt"), "TCP port: " + std::to_string(port) + "\n");
   std::unique_ptr<StreamClient> app;
   ASSERT_TRUE(WaitUntil([&] { return (app = std::make_unique<StreamClient>(port))->Connected(); }, 30s));
-  ASSERT_TRUE(WaitUntil([&] { return app->ReadAvailable() && Count(app->Received(), "$GPRMC") >= 8; }, 30s))
-      << app->Received();
+  // The sentences' rate on the wall clock, from the first one read.
+  std::optional<std::pair<std::chrono::steady_clock::time_point, std::size_t>> firstRead;
+  ASSERT_TRUE(WaitUntil([&] {
+    app->ReadAvailable();
+    const std::size_t read = Count(app->Received(), "$LK8EX1,");
+    if (!firstRead && read > 0) firstRead = {std::chrono::steady_clock::now(), read};
+    return Count(app->Received(), "$GPRMC") >= 8;
+  }, 30s)) << app->Received();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - firstRead->first).count();
+  EXPECT_NEAR(static_cast<double>(Count(app->Received(), "$LK8EX1,") - firstRead->second) / seconds, 10, 0.7)
+      << "$LK8EX1 a second";
   EXPECT_EQ(EndOf(program, SIGTERM), 0);
   EXPECT_EQ(EndOf(sim, SIGTERM), 0);
   EXPECT_FALSE(fs::exists(storage / "Output.txt")) << "the simulation's Output.txt goes with it";
@@ -480,11 +489,12 @@ TEST_F(InstrumentEndToEnd, AnAppGetsTheFlightsSentencesAndTheVarioTenTimesASecon
 
   std::optional<double> altitude;   // of the last GGA
   int fixes = 0, sentences = 0;
+  std::vector<long> climb;   // [cm/s] once the climb is under way
   for (const std::string& line : StreamLines(app->Received())) {
     if (line.rfind("$GPGGA,", 0) == 0) {
       altitude = std::stod(NmeaField(line, 10));
       if (++fixes >= 3) {
-        EXPECT_NEAR(sentences, 10, 1) << "between two fixes";
+        EXPECT_GE(sentences, 9) << "between two fixes, a second or more apart";
       }
       sentences = 0;
     }
@@ -495,11 +505,14 @@ TEST_F(InstrumentEndToEnd, AnAppGetsTheFlightsSentencesAndTheVarioTenTimesASecon
     EXPECT_NEAR(fields.pressure, StandardPressure_kPa(*altitude) * 1000, 40) << line;
     EXPECT_EQ(fields.temperature, std::lround(StandardTemperature_C(*altitude))) << line;
     EXPECT_EQ(fields.battery, 1095) << line;
-    if (fixes >= 4) {
-      EXPECT_NEAR(fields.vario, 200, 40) << line;
-    }
+    if (fixes >= 4) climb.push_back(fields.vario);
   }
   EXPECT_GE(fixes, 7);
+  // The simulator's barometer waits for the program to read each fix: on a
+  // loaded machine it may stand still for a moment, and the vario with it.
+  ASSERT_FALSE(climb.empty());
+  std::nth_element(climb.begin(), climb.begin() + climb.size() / 2, climb.end());
+  EXPECT_NEAR(climb[climb.size() / 2], 200, 30) << "the median vertical speed of the climb";
 }
 
 // Debian's gpsd, reading the real program's stream as it reads a networked
