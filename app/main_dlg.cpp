@@ -469,8 +469,14 @@ void CMainDlg::TakeHandOver() {
 void CMainDlg::ShowStoredTexts() {
   // A style sheet of its own: the application's style sheet would win
   // over a palette.
+  // Changing it makes Qt resolve the label's font anew, which with the
+  // application's style sheet falls back to the window's small one: the
+  // line's own big letters are set again after it.
   const QString look = m_bTopInverse ? "QLabel { background: white; color: black; }" : "";
-  if (m_pField1->styleSheet() != look) m_pField1->setStyleSheet(look);
+  if (m_pField1->styleSheet() != look) {
+    m_pField1->setStyleSheet(look);
+    m_pField1->setFont(m_fieldFont);
+  }
   m_pField1->setText(QString::fromStdString(m_strField1));
   m_pField2->setText(QString::fromStdString(m_strField2));
   m_pField3->setText(QString::fromStdString(m_strField3));
@@ -514,6 +520,7 @@ void CMainDlg::LayOut() {
   const int fieldWidth = static_cast<int>(kField1.w * ux);
   font.setPixelSize(std::max(8, std::min(fieldHeight * 3 / 4, fieldWidth / 7)));
   for (QLabel* field : {m_pField1, m_pField2, m_pField3}) field->setFont(font);
+  m_fieldFont = font;
   QFont buttonFont = font;
   buttonFont.setPixelSize(std::max(8, static_cast<int>(kSetButton.h * uy) / 2));
   m_pSetButton->setFont(buttonFont);

@@ -45,6 +45,7 @@
 #include <vector>
 
 #include <QDialog>
+#include <QFont>
 #include <QIcon>
 #include <QString>
 #include <QStringList>
@@ -166,6 +167,7 @@ class CMainDlg : public QDialog, public InstrumentWindow {
   std::string m_strField2;   // middle line (control 1001)
   std::string m_strField3;   // bottom line (control 1003)
   bool m_bTopInverse = false;   // the top line black on white: an alarm
+  QFont m_fieldFont;            // the three lines' big letters, as laid out for the window's size
   std::function<void()> m_onTopLineTap;
   QIcon m_hIcon;
 

@@ -1,3 +1,4 @@
+#include "app/flight_app.h"
 #include "app/main_dlg.h"
 
 #include <fcntl.h>
@@ -75,6 +76,22 @@ class MainDlgTest : public FlightTest {
   }
   std::string Track() { return ReadFileBytes(storage / "FlyData" / "trk_230326140509.IGC"); }
   static QString Text(CMainDlg& dlg, int line) { return dlg.FieldLabel(line)->text(); }
+  // How many pixel rows of a field's inside hold some of its letters,
+  // white, or black where the line is inverse.
+  static int InkHeight(QLabel& field, bool inverse = false) {
+    const QImage image = field.grab().toImage();
+    const QRect inside = field.contentsRect().adjusted(4, 4, -4, -4);
+    int rows = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+      for (int x = inside.left(); x <= inside.right(); ++x) {
+        if ((image.pixelColor(x, y).lightness() > 128) != inverse) {
+          ++rows;
+          break;
+        }
+      }
+    }
+    return rows;
+  }
 
   TempDir storage;
   QStringList messages;
@@ -393,6 +410,7 @@ TEST_F(MainDlgTest, AnAlarmTakesTheTopLineAtOnceAndGivesItBack) {
   WriteFileBytes(storage / "TermIni.INI", SettingsFileBytes("COM7:, 9600,6,3,0,15,1, 3"));  // speed, traffic
   PtyReceiver gps;
   Bind(7, gps.Device());
+  CFlightApp::SetDialogColours();   // the program's look, whose style sheet a field's own meets
   CMainDlg dlg(nullptr, Environment());
   int taps = 0;
   dlg.SetTopLineTapHandler([&] { ++taps; });
@@ -407,12 +425,14 @@ TEST_F(MainDlgTest, AnAlarmTakesTheTopLineAtOnceAndGivesItBack) {
   ASSERT_TRUE(gps.Send("\r\n" + Sentence("PFLAU,1,1,2,1,0,,0,,") + FixSentences("100000")));
   ASSERT_TRUE(WaitUntil([&] { return Text(dlg, 1) == "V  41" && Text(dlg, 2) == "Tr 0"; }));
   EXPECT_FALSE(inverse());
+  const int letters = InkHeight(*dlg.FieldLabel(1));
   const QImage quiet = dlg.Panel()->grab().toImage();
 
   ASSERT_TRUE(gps.Send(Sentence("PFLAA,2,200,-100,20,2,DD1234,90,0,30,1.0,1") +
                        Sentence("PFLAU,1,1,2,1,2,-30,2,20,224,DD1234")));
   ASSERT_TRUE(WaitUntil([&] { return Text(dlg, 1) == "!2 11h 0.2 +20"; }));  // no fix came
   EXPECT_TRUE(inverse());
+  EXPECT_GE(InkHeight(*dlg.FieldLabel(1), true), letters) << "the alarm in the line's big letters";
   EXPECT_EQ(Text(dlg, 2), "Tr 0") << "the rest waits for the fix";
   EXPECT_TRUE(WaitUntil([&] { return dlg.Panel()->grab().toImage() != quiet; })) << "the threat on the map";
 
@@ -424,6 +444,10 @@ TEST_F(MainDlgTest, AnAlarmTakesTheTopLineAtOnceAndGivesItBack) {
   ASSERT_TRUE(gps.Send(Sentence("PFLAU,1,1,2,1,0,,0,,")));
   ASSERT_TRUE(WaitUntil([&] { return Text(dlg, 1) == "V  41"; }));
   EXPECT_FALSE(inverse());
+  // Given back in the big letters of the other lines, not the window's small ones.
+  EXPECT_EQ(InkHeight(*dlg.FieldLabel(1)), letters);
+  qApp->setStyleSheet(QString());
+  QApplication::setPalette(QPalette());
 }
 
 // The airspace file is read beside the start: the GPS is already read and
