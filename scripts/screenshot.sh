@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes docs/screenshot.png: the real program in an 800 x 480 window under
 # Xvfb, fed the simulated flight (or a recording) by flight-sim, ten times
-# faster than real time, with its simulated barometer, compass and battery.
+# faster than real time, with its simulated barometer, compass and battery,
+# and its gaggle.
 # With --settings, docs/settings-list.png instead: "set" tapped and the
 # top line's list opened, its current entry marked.
 #   scripts/screenshot.sh [--settings] [RECORDING.nmea]
@@ -19,10 +20,12 @@ storage=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; wait; rm -rf "$storage"' EXIT
 cmake --install build/release --prefix "$storage" >/dev/null
 
-# COM7 at 9600; top line the vario, middle the distance to the thermal,
-# bottom the wind direction.
-printf 'COM7:, 9600,6,3,8,11,1, 3' | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
-if [ -n "$recording" ]; then flight=(--file "$recording"); else flight=(--duration 3600); fi
+# COM7 at 9600; top line the vario, middle the traffic, bottom the wind
+# direction.
+printf 'COM7:, 9600,6,3,8,15,1, 3' | iconv -f ASCII -t UTF-16LE >"$storage/TermIni.INI"
+# The simulated flight thermals with four other gliders, which the map shows
+# about the pilot.
+if [ -n "$recording" ]; then flight=(--file "$recording"); else flight=(--duration 3600 --gaggle 4); fi
 build/release/tools/flight-sim run --storage "$storage" --speed 10 "${flight[@]}" &
 for _ in $(seq 100); do [ -L "$storage/COM7" ] && break; sleep 0.05; done
 
