@@ -411,6 +411,12 @@ TEST_F(MainDlgTest, AnAlarmTakesTheTopLineAtOnceAndGivesItBack) {
   PtyReceiver gps;
   Bind(7, gps.Device());
   CFlightApp::SetDialogColours();   // the program's look, whose style sheet a field's own meets
+  const struct PlainLookAfter {
+    ~PlainLookAfter() {
+      qApp->setStyleSheet(QString());
+      QApplication::setPalette(QPalette());
+    }
+  } plainLookAfter;
   CMainDlg dlg(nullptr, Environment());
   int taps = 0;
   dlg.SetTopLineTapHandler([&] { ++taps; });
@@ -446,8 +452,6 @@ TEST_F(MainDlgTest, AnAlarmTakesTheTopLineAtOnceAndGivesItBack) {
   EXPECT_FALSE(inverse());
   // Given back in the big letters of the other lines, not the window's small ones.
   EXPECT_EQ(InkHeight(*dlg.FieldLabel(1)), letters);
-  qApp->setStyleSheet(QString());
-  QApplication::setPalette(QPalette());
 }
 
 // The airspace file is read beside the start: the GPS is already read and
